@@ -1,0 +1,21 @@
+// Replacing the process. Each returns only on failure, with errno set.
+#pragma once
+
+#include <cstddef>
+
+// Searches PATH, or the default path when PATH is unset.
+void exec_ae(char const* prog, char const* const* argv, char const* const* envp);
+// No search when prog has "/". Empty path elements are skipped. EACCES,
+// EPERM, EISDIR and ENOTDIR are remembered and the walk goes on; ENOENT is
+// forgotten; any other error ends the walk.
+void execvep(char const* prog, char const* const* argv, char const* const* envp,
+             char const* path);
+void execvep_internal(char const* prog, char const* const* argv, char const* const* envp,
+                      char const* path);
+void mexec_afm(char const* prog, char const* const* argv, char const* const* envp, size_t envlen,
+               char const* modifs, size_t modiflen);
+void mexec_afn(char const* prog, char const* const* argv, char const* const* envp, size_t envlen,
+               char const* modifs, size_t modiflen, size_t nmodifs);
+// As mexec_afm; dies with "unable to exec PROG: ..." and 127 (ENOENT) or 126.
+[[noreturn]] void xmexec_afm(char const* prog, char const* const* argv, char const* const* envp,
+                             size_t envlen, char const* modifs, size_t modiflen);

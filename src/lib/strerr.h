@@ -1,0 +1,21 @@
+// Diagnostics on standard error: PROG, a kind (": fatal: ", ": usage: ",
+// ": warning: "), then the pieces, then a newline. Null pieces are skipped.
+// The sys variants append ": " and strerror(errno). None of these fails or
+// changes errno; the die variants _exit without flushing other streams.
+#pragma once
+
+#include <initializer_list>
+
+extern char const* PROG;
+
+void strerr_warnv(char const* const* pieces, unsigned n);
+void strerr_warnvsys(char const* const* pieces, unsigned n);
+[[noreturn]] void strerr_diev(int code, char const* const* pieces, unsigned n);
+[[noreturn]] void strerr_dievsys(int code, char const* const* pieces, unsigned n);
+
+// Convenience forms that put PROG and the kind in front of the pieces.
+void strerr_warn(std::initializer_list<char const*> pieces);
+void strerr_warnsys(std::initializer_list<char const*> pieces);
+[[noreturn]] void strerr_die(int code, std::initializer_list<char const*> pieces);
+[[noreturn]] void strerr_diesys(int code, std::initializer_list<char const*> pieces);
+[[noreturn]] void strerr_dieusage(int code, std::initializer_list<char const*> pieces);
