@@ -1,0 +1,126 @@
+#include "tbrecord.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+char const* const config_names[] = {"scandir", "livedir", "repodir", "bootdb",
+                                    "stmpdir", "storelist", "verbosity"};
+
+void escape_into(std::string& out, char const* s) {
+  static char const hex[] = "0123456789abcdef";
+  for (; *s; ++s) {
+    unsigned char c = static_cast<unsigned char>(*s);
+    if (c < 0x20 || c >= 0x7f || c == '\\' || c == '[' || c == ']') {
+      out += "\\x";
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+}
+
+bool write_all(int fd, char const* p, size_t n) {
+  while (n) {
+    ssize_t w = write(fd, p, n);
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    p += w;
+    n -= static_cast<size_t>(w);
+  }
+  return true;
+}
+
+// Reads a whole control file; false when it does not exist.
+bool slurp(std::string const& path, std::string& out) {
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  char buf[4096];
+  for (;;) {
+    ssize_t r = read(fd, buf, sizeof buf);
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) break;
+    out.append(buf, static_cast<size_t>(r));
+  }
+  close(fd);
+  return true;
+}
+
+void die(char const* what, std::string const& path) {
+  std::fprintf(stderr, "tbrecord: unable to %s %s: %s\n", what, path.c_str(),
+               std::strerror(errno));
+  std::exit(111);
+}
+
+}  // namespace
+
+std::string tb_tool_name(char const* argv0) {
+  if (!argv0) return "";
+  char const* slash = std::strrchr(argv0, '/');
+  return slash ? slash + 1 : argv0;
+}
+
+std::string tb_dir() {
+  char const* d = std::getenv("ORV_TB_DIR");
+  return d ? d : "";
+}
+
+void tb_record(int argc, char** argv) {
+  std::string dir = tb_dir();
+  if (dir.empty()) return;
+
+  std::string rec = "argv";
+  for (int i = 0; i < argc; ++i) {
+    rec += " [";
+    escape_into(rec, argv[i]);
+    rec += ']';
+  }
+  rec += "\nenv";
+  for (char const* name : config_names)
+    if (std::getenv(name)) {
+      rec += ' ';
+      rec += name;
+    }
+  rec += '\n';
+
+  std::string log = dir + "/log";
+  int fd = open(log.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) die("open", log);
+  struct flock fl {};
+  fl.l_type = F_WRLCK;
+  fl.l_whence = SEEK_SET;
+  while (fcntl(fd, F_SETLKW, &fl) < 0)
+    if (errno != EINTR) die("lock", log);
+  if (!write_all(fd, rec.data(), rec.size())) die("write", log);
+  close(fd);  // releases the lock
+
+  std::string base = dir + "/" + tb_tool_name(argc > 0 ? argv[0] : nullptr);
+  std::string content;
+  if (slurp(base + ".stdout", content)) write_all(1, content.data(), content.size());
+  content.clear();
+  if (slurp(base + ".stderr", content)) write_all(2, content.data(), content.size());
+  content.clear();
+  if (slurp(base + ".signal", content)) {
+    int sig = std::atoi(content.c_str());
+    signal(sig, SIG_DFL);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, sig);
+    sigprocmask(SIG_UNBLOCK, &set, nullptr);
+    raise(sig);
+    std::exit(126);  // the signal did not end us
+  }
+  content.clear();
+  if (slurp(base + ".exit", content)) std::exit(std::atoi(content.c_str()));
+}

@@ -1,0 +1,17 @@
+// Recording and control shared by every stand-in in the testbed.
+#pragma once
+
+#include <string>
+
+// Call first thing in main. When ORV_TB_DIR is set: appends the call's record
+// (argument vector and which of the seven configuration variables are present)
+// to $ORV_TB_DIR/log under an exclusive lock, then applies the control files
+// $ORV_TB_DIR/<tool>.{stdout,stderr,signal,exit}. Does not return when .signal
+// or .exit says to end; returns when the tool should do its own work.
+void tb_record(int argc, char** argv);
+
+// The last path component of argv[0].
+std::string tb_tool_name(char const* argv0);
+
+// $ORV_TB_DIR, or empty when unset.
+std::string tb_dir();
