@@ -1,0 +1,136 @@
+// The front end's shared declarations: the configuration record, command
+// tables and their dispatch, the hand-off to outside tools, and every
+// command handler. Handlers take the null-terminated vector of the words
+// after their command word and never return: each ends the process.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+struct globals_t {
+  uint32_t verbosity;
+  char const* scandir;
+  char const* livedir;
+  char const* repodir;
+  char const* bootdb;
+  char const* stmpdir;
+  char const* storelist;
+  uint32_t flags;
+};
+
+inline constexpr uint32_t GOLB_ISATTY = 2;  // standard output is a terminal
+inline constexpr uint32_t GOLB_COLOR = 4;   // colour output wanted
+
+// The configuration record, filled at start-up and read-only afterwards.
+extern globals_t const* g;
+// The compiled-in defaults.
+extern globals_t const globals_defaults;
+
+using command_handler = void (*)(char const* const* argv);
+
+struct command {
+  char const* name;
+  command_handler handler;
+};
+
+// True when the table is in strictly ascending byte order, as the binary
+// search of the dispatch needs. Tables prove it with static_assert.
+constexpr bool commands_sorted(std::span<command const> t) {
+  for (size_t i = 1; i < t.size(); i++)
+    if (!(std::string_view(t[i - 1].name) < std::string_view(t[i].name))) return false;
+  return true;
+}
+
+// Looks name up by binary search; null when absent.
+command const* command_find(std::span<command const> table, char const* name);
+
+// The common group dispatch: no option before the subcommand word ("--" is
+// consumed), then the word is looked up; a missing or unknown word gives
+// "usage: " and the group's usage text (exit 100); a handler that returns
+// gives exit 101.
+[[noreturn]] void kx_dispatch(char const* const* argv, std::span<command const> table,
+                              char const* usage);
+
+// Hand-off. The seven configuration variables never reach a tool.
+[[noreturn]] void main_exec(char const* const* argv);
+[[noreturn]] void main_pretty_exec(char const* const* argv);
+// Starts argv[0] as a child; returns its pid, never 0 (dies with 127/126).
+pid_t main_spawn(char const* const* argv);
+
+// The block that removes the configuration variables from an environment.
+extern char const kx_config_vars[];
+inline constexpr size_t kx_config_vars_len = 59;
+
+// Depth-1 block encoding of argv[0..n-1], each element as " " [prefix "/"] elem.
+// kx_equote_space gives the storage kx_equote needs; kx_equote fills out[0..n]
+// (out[n] is the empty string) and returns n + 1.
+size_t kx_equote_space(char const* const* argv, size_t n, char const* prefix);
+size_t kx_equote(char const** out, char const* const* argv, size_t n, char const* prefix,
+                 char* storage);
+
+// Writes text to standard output and flushes; dies with 111 and
+// "unable to write to stdout" when that fails; exits 0 otherwise.
+[[noreturn]] void kx_print_and_exit(char const* text);
+
+// Top level.
+void main_help(char const* const* argv);
+void main_version(char const* const* argv);
+
+// Groups.
+void live(char const* const* argv);
+void process(char const* const* argv);
+void repository(char const* const* argv);
+void set(char const* const* argv);
+void orvsystem(char const* const* argv);
+
+extern char const live_usage[];
+extern char const process_usage[];
+extern char const repository_usage[];
+extern char const set_usage[];
+extern char const orvsystem_usage[];
+
+void live_help(char const* const* argv);
+void live_install(char const* const* argv);
+void live_restart(char const* const* argv);
+void live_start(char const* const* argv);
+void live_start_everything(char const* const* argv);
+void live_status(char const* const* argv);
+void live_stop(char const* const* argv);
+void live_stop_everything(char const* const* argv);
+
+void process_help(char const* const* argv);
+void process_kill(char const* const* argv);
+void process_restart(char const* const* argv);
+void process_start(char const* const* argv);
+void process_status(char const* const* argv);
+void process_stop(char const* const* argv);
+
+void repository_check(char const* const* argv);
+void repository_help(char const* const* argv);
+void repository_init(char const* const* argv);
+void repository_list(char const* const* argv);
+void repository_sync(char const* const* argv);
+
+void set_check(char const* const* argv);
+void set_commit(char const* const* argv);
+void set_delete(char const* const* argv);
+void set_disable(char const* const* argv);
+void set_enable(char const* const* argv);
+void set_help(char const* const* argv);
+void set_list(char const* const* argv);
+void set_load(char const* const* argv);
+void set_make_essential(char const* const* argv);
+void set_mask(char const* const* argv);
+void set_save(char const* const* argv);
+void set_status(char const* const* argv);
+void set_unmask(char const* const* argv);
+
+void system_boot(char const* const* argv);
+void system_halt(char const* const* argv);
+void system_help(char const* const* argv);
+void system_poweroff(char const* const* argv);
+void system_reboot(char const* const* argv);

@@ -1,0 +1,8 @@
+// Not built yet: answers with the group's usage line.
+#include "commands/orvctl.h"
+#include "lib/exitcode.h"
+#include "lib/strerr.h"
+
+void process_kill(char const* const*) {
+  strerr_dieusage(EXIT_USAGE, {process_usage});
+}

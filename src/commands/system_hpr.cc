@@ -1,0 +1,14 @@
+// Not built yet: answers with the group's usage line.
+#include "commands/orvctl.h"
+#include "lib/exitcode.h"
+#include "lib/strerr.h"
+
+void system_halt(char const* const*) {
+  strerr_dieusage(EXIT_USAGE, {orvsystem_usage});
+}
+void system_poweroff(char const* const*) {
+  strerr_dieusage(EXIT_USAGE, {orvsystem_usage});
+}
+void system_reboot(char const* const*) {
+  strerr_dieusage(EXIT_USAGE, {orvsystem_usage});
+}
