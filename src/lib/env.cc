@@ -1,0 +1,61 @@
+// Environment vectors. Nothing is copied: merged vectors point into the
+// caller's vector and modification block.
+#include "lib/env.h"
+
+#include <cerrno>
+#include <cstring>
+
+size_t env_len(char const* const* envp) {
+  size_t n = 0;
+  while (envp[n]) ++n;
+  return n;
+}
+
+size_t env_merge(char const** v, size_t vmax, char const* const* envp, size_t envlen,
+                 char const* modifs, size_t modiflen) {
+  if (envlen >= vmax) return 0;
+  size_t c = envlen;
+  for (size_t i = 0; i < envlen; ++i) v[i] = envp[i];
+  size_t off = 0;
+  while (off < modiflen) {
+    char const* s = modifs + off;
+    auto const* end = static_cast<char const*>(memchr(s, 0, modiflen - off));
+    // An unterminated last entry is no string: it is ignored rather than
+    // read past the block.
+    if (!end) break;
+    off += static_cast<size_t>(end - s) + 1;
+    size_t const l = strcspn(s, "=");
+    for (size_t i = 0; i < c; ++i) {
+      if (!strncmp(v[i], s, l) && v[i][l] == '=') {
+        v[i] = v[--c];
+        break;
+      }
+    }
+    if (s[l] == '=') {
+      if (c >= vmax) return 0;
+      v[c++] = s;
+    }
+  }
+  if (c >= vmax) return 0;
+  v[c] = nullptr;
+  return c + 1;
+}
+
+size_t env_mergen(char const** v, size_t vmax, char const* const* envp, size_t envlen,
+                  char const* modifs, size_t modiflen, size_t /*nmodifs*/) {
+  return env_merge(v, vmax, envp, envlen, modifs, modiflen);
+}
+
+int env_make(char const** v, size_t n, char const* s, size_t len) {
+  for (size_t i = 0; i < n; ++i) {
+    auto const* end = static_cast<char const*>(memchr(s, 0, len));
+    if (!end) {
+      errno = EINVAL;
+      return 0;
+    }
+    v[i] = s;
+    len -= static_cast<size_t>(end - s) + 1;
+    s = end + 1;
+  }
+  return 1;
+}
