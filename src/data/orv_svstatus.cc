@@ -1,0 +1,41 @@
+#include "data/orv_svstatus.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "lib/readfile.h"
+#include "lib/smallbuf.h"
+#include "lib/uint_pack.h"
+
+void orv_svstatus_unpack(char const* image, orv_svstatus_t* status) {
+  tain_unpack(image + ORV_SVSTATUS_STAMP1, &status->stamp1);
+  tain_unpack(image + ORV_SVSTATUS_STAMP2, &status->stamp2);
+  uint64_t pid;
+  uint64_unpack_big(image + ORV_SVSTATUS_PID, &pid);
+  // Only the low half is a process id here; what to do with one that is not
+  // positive is the caller's decision.
+  status->pid = static_cast<pid_t>(static_cast<uint32_t>(pid));
+  uint16_t wstat;
+  uint16_unpack_big(image + ORV_SVSTATUS_WSTAT, &wstat);
+  status->wstat = wstat;
+  status->flags = static_cast<uint8_t>(image[ORV_SVSTATUS_FLAGS] & 0x0f);
+}
+
+int orv_svstatus_read(char const* dir, orv_svstatus_t* status) {
+  static constexpr char suffix[] = "/supervise/status";
+  size_t const dirlen = strlen(dir);
+  smallbuf<char, 256> path(dirlen + sizeof suffix);
+  if (!path) return 0;
+  memcpy(path.get(), dir, dirlen);
+  memcpy(path.get() + dirlen, suffix, sizeof suffix);
+
+  char image[ORV_SVSTATUS_SIZE];
+  ssize_t const r = openreadnclose(path.get(), image, sizeof image);
+  if (r < 0) return 0;
+  if (static_cast<size_t>(r) < sizeof image) {
+    errno = EPIPE;
+    return 0;
+  }
+  orv_svstatus_unpack(image, status);
+  return 1;
+}

@@ -1,0 +1,45 @@
+// The supervisor's status record, <service dir>/supervise/status. Written by
+// the supervisor only; read here to find the process to signal.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <cstdint>
+
+#include "data/tai.h"
+
+// Layout of the record, all numbers big-endian.
+inline constexpr size_t ORV_SVSTATUS_STAMP1 = 0;   // TAIN_PACK bytes: first stamp
+inline constexpr size_t ORV_SVSTATUS_STAMP2 = 12;  // TAIN_PACK bytes: second stamp
+inline constexpr size_t ORV_SVSTATUS_PID = 24;     // 8 bytes: process id, 0 for none
+inline constexpr size_t ORV_SVSTATUS_WSTAT = 32;   // 2 bytes: wait status
+inline constexpr size_t ORV_SVSTATUS_FLAGS = 34;   // 1 byte: bits 0-3 flags, 4-7 ignored
+inline constexpr size_t ORV_SVSTATUS_SIZE = 35;
+static_assert(TAIN_PACK + TAIN_PACK + 8 + 2 + 1 == ORV_SVSTATUS_SIZE);
+static_assert(ORV_SVSTATUS_STAMP2 == ORV_SVSTATUS_STAMP1 + TAIN_PACK &&
+              ORV_SVSTATUS_PID == ORV_SVSTATUS_STAMP2 + TAIN_PACK &&
+              ORV_SVSTATUS_WSTAT == ORV_SVSTATUS_PID + 8 &&
+              ORV_SVSTATUS_FLAGS == ORV_SVSTATUS_WSTAT + 2 &&
+              ORV_SVSTATUS_SIZE == ORV_SVSTATUS_FLAGS + 1);
+
+// Flag bit 1: the recorded process is not to be signalled by process kill.
+inline constexpr uint8_t ORV_SVSTATUS_FLAG_NOSIGNAL = 0x02;
+
+struct orv_svstatus_t {
+  tain stamp1;
+  tain stamp2;
+  pid_t pid;      // low 32 bits of the stored 64-bit field; may be 0 or negative
+  int wstat;      // 16-bit field, zero-extended
+  uint8_t flags;  // bit k is bit k of the flag byte, k = 0..3; bits 4-7 always clear
+};
+
+// REQUIRES: image points to ORV_SVSTATUS_SIZE readable bytes. Fills *status;
+// cannot fail.
+void orv_svstatus_unpack(char const* image, orv_svstatus_t* status);
+
+// Reads dir + "/supervise/status". 1 with *status filled; 0 with *status
+// untouched and errno: the open or read error (ENOENT when missing), EPIPE
+// when the file is shorter than ORV_SVSTATUS_SIZE, ENOMEM when the path
+// cannot be built. Bytes past the record are never read.
+int orv_svstatus_read(char const* dir, orv_svstatus_t* status);
