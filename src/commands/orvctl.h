@@ -101,6 +101,10 @@ void live_start_everything(char const* const* argv);
 void live_status(char const* const* argv);
 void live_stop(char const* const* argv);
 void live_stop_everything(char const* const* argv);
+// Execs "tuvo" to start bundle (timeout in ms, 0 for none; dryrun 0 or 1);
+// shared with system boot.
+[[noreturn]] void exec_live_start_everything(uint32_t timeout, unsigned dryrun,
+                                             char const* bundle);
 
 void process_help(char const* const* argv);
 void process_kill(char const* const* argv);
@@ -128,6 +132,12 @@ void set_mask(char const* const* argv);
 void set_save(char const* const* argv);
 void set_status(char const* const* argv);
 void set_unmask(char const* const* argv);
+// Name checks of the set group (set.cc). A set name is valid when it does
+// not begin with ".", has no "/" and no newline, and is not "current";
+// service names follow the same rules except the last. 1 when all of the
+// count names are valid (so also when count is 0).
+bool set_check_set_name(char const* name);
+int set_check_service_names(char const* const* names, size_t count);
 
 void system_boot(char const* const* argv);
 void system_halt(char const* const* argv);

@@ -1,6 +1,4 @@
 #include "commands/orvctl.h"
-#include "lib/exitcode.h"
-#include "lib/strerr.h"
 
 char const repository_usage[] =
     "orv repository subcommand [ subcommand options ] [ services... ] Type \"orv repository help\" "
@@ -16,9 +14,37 @@ static_assert(commands_sorted(commands));
 
 }  // namespace
 
-// Not written yet: answers with the group's usage line.
 void repository_help(char const* const*) {
-  strerr_dieusage(EXIT_USAGE, {repository_usage});
+  // The "check" line has spaces where the others have tabs.
+  kx_print_and_exit(
+      "Usage: orv repository subcommand [ options ]\n"
+      "\n"
+      "Subcommands:\n"
+      "  help\t\tthis message\n"
+      "  init\t\tinitialize a service repository\n"
+      "  sync\t\tsynchronize repository with stores\n"
+      "  list\t\tlist names of saved service sets\n"
+      "  check         check all sets and fix inconsistencies\n"
+      "\n"
+      "\n"
+      "orv repository init options:\n"
+      "  -f\t\t--force\t\t\tOverwrite existing repository\n"
+      "  -U\t\t--update-stores\t\tUpdate existing repository with new stores\n"
+      "  -h USER\t--fdholder-user\t\tSet USER as reference fdholder owner\n"
+      "\n"
+      "orv repository sync options:\n"
+      "  -h USER\t--fdholder-user\t\tSet USER as reference fdholder owner\n"
+      "\n"
+      "orv repository list options: none\n"
+      "\n"
+      "orv repository check options:\n"
+      "  -E\t\t--no-force-essential\t\tdo not allow manual changes to essential services "
+      "(default)\n"
+      "  -e\t\t--force-essential\t\tallow manual changes to essential services\n"
+      "  -F\t\t--fix\t\t\t\ttry to fix inconsistencies automatically\n"
+      "  -d\t\t--down\t\t\t\tfix by disabling or masking services if necessary (default)\n"
+      "  -u\t\t--up\t\t\t\tfix by enabling services if necessary\n"
+      "\n");
 }
 
 void repository(char const* const* argv) {

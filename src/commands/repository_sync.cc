@@ -1,8 +1,35 @@
-// Not built yet: answers with the group's usage line.
+// repository sync: "tuvo-repo-sync" brings the repository in line with its stores.
 #include "commands/orvctl.h"
-#include "lib/exitcode.h"
-#include "lib/strerr.h"
+#include "lib/fmtscan.h"
+#include "lib/gol.h"
 
-void repository_sync(char const* const*) {
-  strerr_dieusage(EXIT_USAGE, {repository_usage});
+namespace {
+
+constexpr gol_arg rgola[] = {
+    {"fdholder-user", 0, 'h'},
+};
+
+}  // namespace
+
+void repository_sync(char const* const* argv) {
+  char const* user = nullptr;
+  gol_argv(argv, nullptr, 0, rgola, 1, nullptr, &user);  // operands are ignored
+  char fmt[UINT64_FMT];
+  char const* v[9];
+  size_t n = 0;
+  v[n++] = "tuvo-repo-sync";
+  if (g->verbosity != 1) {
+    fmt[uint64_fmt_generic(fmt, g->verbosity, 10)] = 0;
+    v[n++] = "-v";
+    v[n++] = fmt;
+  }
+  v[n++] = "-r";
+  v[n++] = g->repodir;
+  if (user) {
+    v[n++] = "-h";
+    v[n++] = user;
+  }
+  v[n++] = "--";
+  v[n] = nullptr;
+  main_exec(v);
 }

@@ -1,11 +1,60 @@
-// Not built yet: answers with the group's usage line.
+// set save and set load: "tuvo-set-copy" between the working set and a
+// named copy of it.
+#include <cstring>
+
 #include "commands/orvctl.h"
 #include "lib/exitcode.h"
+#include "lib/fmtscan.h"
+#include "lib/gol.h"
 #include "lib/strerr.h"
 
-void set_save(char const* const*) {
-  strerr_dieusage(EXIT_USAGE, {set_usage});
+namespace {
+
+enum : uint64_t { FORCE = 1 };
+
+constexpr gol_bool rgolb[] = {
+    {FORCE, 0, "force", 'f'},
+};
+
+[[noreturn]] void set_copy(char const* source, char const* destination, bool force) {
+  char fmt[UINT64_FMT];
+  char const* v[10];
+  size_t n = 0;
+  v[n++] = "tuvo-set-copy";
+  if (g->verbosity != 1) {
+    fmt[uint64_fmt_generic(fmt, g->verbosity, 10)] = 0;
+    v[n++] = "-v";
+    v[n++] = fmt;
+  }
+  v[n++] = "-r";
+  v[n++] = g->repodir;
+  if (force) v[n++] = "-f";
+  v[n++] = "--";
+  v[n++] = source;
+  v[n++] = destination;
+  v[n] = nullptr;
+  main_exec(v);
 }
-void set_load(char const* const*) {
-  strerr_dieusage(EXIT_USAGE, {set_usage});
+
+// Usage lines of save and load carry no program name.
+[[noreturn]] void die_usage(char const* what) {
+  char const* const usage[] = {"usage: ", "orv set ", what};
+  strerr_diev(EXIT_USAGE, usage, 3);
+}
+
+}  // namespace
+
+void set_save(char const* const* argv) {
+  uint64_t flags = 0;
+  argv += gol_argv(argv, rgolb, 1, nullptr, 0, &flags, nullptr);
+  if (!*argv) die_usage("save [ --force ] name");
+  if (!set_check_set_name(*argv)) strerr_die(EXIT_USAGE, {"invalid set name"});
+  set_copy("current", *argv, flags & FORCE);
+}
+
+void set_load(char const* const* argv) {
+  argv += gol_argv(argv, nullptr, 0, nullptr, 0, nullptr, nullptr);
+  if (!*argv) die_usage("load name");
+  if (!set_check_set_name(*argv)) strerr_die(EXIT_USAGE, {"invalid set name"});
+  set_copy(*argv, "current", true);
 }

@@ -1,6 +1,4 @@
 #include "commands/orvctl.h"
-#include "lib/exitcode.h"
-#include "lib/strerr.h"
 
 char const orvsystem_usage[] =
     "orv system subcommand [ subcommand options ] [ services... ] Type \"orv system help\" for "
@@ -16,9 +14,22 @@ static_assert(commands_sorted(commands));
 
 }  // namespace
 
-// Not written yet: answers with the group's usage line.
 void system_help(char const* const*) {
-  strerr_dieusage(EXIT_USAGE, {orvsystem_usage});
+  kx_print_and_exit(
+      "Usage: orv system subcommand\n"
+      "\n"
+      "Subcommands:\n"
+      "  help\t\tthis message\n"
+      "  boot\t\tinitialize the service manager and start default services\n"
+      "\n"
+      " plus, if orvctl has been built with kolm support:\n"
+      "  halt\t\thalt the system (without powering it off)\n"
+      "  poweroff\thalt the system, powering it off\n"
+      "  shutdown\tsynonymous with poweroff\n"
+      "  reboot\treboot the system\n"
+      "\n"
+      "No options.\n"
+      "\n");
 }
 
 void orvsystem(char const* const* argv) {

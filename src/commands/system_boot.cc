@@ -1,8 +1,63 @@
-// Not built yet: answers with the group's usage line.
+// system boot: run the service manager's initialiser, wait for it, then
+// become start-everything on the bundle to boot.
+#include <unistd.h>
+
 #include "commands/orvctl.h"
 #include "lib/exitcode.h"
+#include "lib/fmtscan.h"
+#include "lib/gol.h"
 #include "lib/strerr.h"
+#include "lib/wait.h"
 
-void system_boot(char const* const*) {
-  strerr_dieusage(EXIT_USAGE, {orvsystem_usage});
+namespace {
+
+enum : uint64_t { DRY_RUN = 1 };
+enum : uint32_t { PREFIX, TIMEOUT, BUNDLE };
+
+constexpr gol_bool rgolb[] = {
+    {DRY_RUN, 0, "dry-run", 'n'},
+};
+constexpr gol_arg rgola[] = {
+    {"prefix", PREFIX, 'p'},
+    {"timeout", TIMEOUT, 't'},
+    {"default-bundle", BUNDLE, 'D'},
+};
+
+// Returns only when "tuvo-init" succeeded; otherwise the boot ends here with
+// an exit code taken from the initialiser's status.
+void system_init_spawn(char const* prefix) {
+  char const* v[11];
+  size_t n = 0;
+  v[n++] = "tuvo-init";
+  if (prefix) {
+    v[n++] = "-p";
+    v[n++] = prefix;
+  }
+  v[n++] = "-l";
+  v[n++] = g->livedir;
+  v[n++] = "-c";
+  v[n++] = g->bootdb;
+  v[n++] = "-b";
+  v[n++] = "--";
+  v[n++] = g->scandir;
+  v[n] = nullptr;
+  pid_t const pid = main_spawn(v);
+  int wstat;
+  if (waitpid_nointr(pid, &wstat, 0) != pid)
+    strerr_diesys(EXIT_SYSTEM, {"unable to ", "wait for ", v[0]});
+  if (int const code = wait_estatus(wstat)) strerr_die(code, {v[0], " failed"});
+}
+
+}  // namespace
+
+void system_boot(char const* const* argv) {
+  uint64_t flags = 0;
+  char const* values[3] = {nullptr, nullptr, "default"};
+  gol_argv(argv, rgolb, 1, rgola, 3, &flags, values);  // operands are ignored
+  uint32_t timeout = 0;
+  if (values[TIMEOUT] && !uint320_scan_base(values[TIMEOUT], &timeout, 10))
+    strerr_die(EXIT_USAGE, {"timeout must be an unsigned integer (in milliseconds)"});
+  // A dry run still initialises: only the start is shown rather than done.
+  system_init_spawn(values[PREFIX]);
+  exec_live_start_everything(timeout, flags & DRY_RUN, values[BUNDLE]);
 }
