@@ -102,6 +102,7 @@ TEST(HandOff, ToolThatCannotRun) {
     char const* tool;
     int code;
     char const* error;
+    bool exec_only = false;
   } const cases[] = {
       {"Missing", dir.path() + "/b", "nosuch", 127, "No such file or directory"},
       {"MissingWithSlash", "/usr/bin", "./nosuch", 127, "No such file or directory"},
@@ -109,12 +110,14 @@ TEST(HandOff, ToolThatCannotRun) {
       // EACCES in one directory wins over ENOENT in a later one.
       {"EaccesBeforeEnoent", dir.path() + "/a:" + dir.path() + "/b", "tool", 126,
        "Permission denied"},
-      // Empty elements never mean the current directory.
+      // Empty elements never mean the current directory to exec. A spawn
+      // searches as the platform's posix_spawnp does.
       {"EmptyElementsSkipped", "::" + dir.path() + "/b:", "tool", 127,
-       "No such file or directory"},
+       "No such file or directory", true},
   };
   for (auto const& c : cases) {
     for (char const* how : {"exec", "spawn"}) {
+      if (c.exec_only && how[0] == 's') continue;
       run_opts o;
       o.cwd = dir.path() + "/a";
       result r = run({driver(), how, c.tool}, {"PATH=" + c.path}, o);
