@@ -37,10 +37,10 @@ bool strings_fit(char const* s, size_t len, uint64_t n) {
   return true;
 }
 
-// The single forward pass. With store false only strings is written (and
-// must hold strings_size bytes, or be null when the file cannot hold the
-// block); the other arrays may be null and are left alone.
-int db_pass(buffer* b, tuvo_db_t* db, bool store) {
+// The single forward pass. With store false only strings is written; the
+// other arrays may be null and are left alone. Without block the file is
+// known to end inside the string block, which is then not read.
+int db_pass(buffer* b, tuvo_db_t* db, bool store, bool block) {
   uint64_t const n = uint64_t{db->nlongrun} + db->ncommand;
   uint32_t const ssize = db->strings_size;
   uint32_t const nedges = db->nedges;
@@ -49,7 +49,7 @@ int db_pass(buffer* b, tuvo_db_t* db, bool store) {
   if (get_exact(b, fixed, TUVO_DB_HEADER_LEN) < 0) return -1;
   if (memcmp(fixed, TUVO_DB_HEADER, TUVO_DB_HEADER_LEN)) return 0;
 
-  if (!db->strings) {
+  if (!block) {
     errno = EPIPE;
     return -1;
   }
@@ -122,10 +122,10 @@ int db_pass(buffer* b, tuvo_db_t* db, bool store) {
   return memcmp(fixed, TUVO_DB_TRAILER, TUVO_DB_TRAILER_LEN) ? 0 : 1;
 }
 
-int db_read_fd(int fd, tuvo_db_t* db, bool store) {
+int db_read_fd(int fd, tuvo_db_t* db, bool store, bool block = true) {
   char storage[8192];
   buffer b = BUFFER_INIT(fd_readv, fd, storage, sizeof storage);
-  int const r = db_pass(&b, db, store);
+  int const r = db_pass(&b, db, store, block);
   fd_close(fd);
   return r;
 }
@@ -223,7 +223,8 @@ int tuvo_db_load(int dirfd, tuvo_db_t* db) {
   if (short_file || db->nvecslots > maxslots) {
     // Cannot be valid: find the result of the pass without its storage. The
     // string block is still needed, and is bounded by the file's size.
-    if (!regular || ssize + TUVO_DB_HEADER_LEN <= static_cast<uint64_t>(st.st_size)) {
+    bool const block = !regular || ssize + TUVO_DB_HEADER_LEN <= static_cast<uint64_t>(st.st_size);
+    if (block) {
       db->strings = static_cast<char*>(alloc_checked(ssize, 1));
       if (!db->strings) {
         fd_close(fd);
@@ -231,7 +232,7 @@ int tuvo_db_load(int dirfd, tuvo_db_t* db) {
         return -1;
       }
     }
-    int r = db_read_fd(fd, db, false);
+    int r = db_read_fd(fd, db, false, block);
     tuvo_db_free(db);
     if (r == 1) {
       // Only a file that grew after it was measured gets here.
