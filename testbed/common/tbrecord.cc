@@ -12,7 +12,7 @@
 
 namespace {
 
-char const* const config_names[] = {"scandir", "livedir", "repodir", "bootdb",
+char const* const config_names[] = {"scandir", "livedir",   "repodir",  "bootdb",
                                     "stmpdir", "storelist", "verbosity"};
 
 void escape_into(std::string& out, char const* s) {
@@ -58,8 +58,7 @@ bool slurp(std::string const& path, std::string& out) {
 }
 
 void die(char const* what, std::string const& path) {
-  std::fprintf(stderr, "tbrecord: unable to %s %s: %s\n", what, path.c_str(),
-               std::strerror(errno));
+  std::fprintf(stderr, "tbrecord: unable to %s %s: %s\n", what, path.c_str(), std::strerror(errno));
   std::exit(111);
 }
 
