@@ -22,8 +22,8 @@ std::vector<std::string> const all_config = {"scandir=/s", "livedir=/l", "repodi
 TEST(TestbedRecord, AwkwardElementsComeBackExactly) {
   tempdir tb;
   std::string const tool = testbed_bin() + "/tuvo-set-change";
-  std::vector<std::string> argv = {tool,  "two words", "line\nbreak", "", "[",   "]x\\",
-                                   "h\xc3\xa9llo", "-v", "\x7f\x01", "--"};
+  std::vector<std::string> argv = {tool,   "two words",    "line\nbreak", "",         "[",
+                                   "]x\\", "h\xc3\xa9llo", "-v",          "\x7f\x01", "--"};
   // Variables given in another order come back in the fixed order.
   std::vector<std::string> env = testbed_env(tb.path(), {"verbosity=2", "scandir=/s"});
   auto r = run(argv, env);
