@@ -53,5 +53,6 @@ ssize_t buffer_fill(buffer* b);
 // (EPIPE), 0 when a non-blocking descriptor has nothing now. EINVAL when *w > len.
 int buffer_getall(buffer* b, char* s, size_t len, size_t* w);
 // Up to len bytes: the number obtained (fewer at end of file, 0 at once at
-// end of file), or -1.
+// end of file), or -1. Bytes obtained before a failure or EAGAIN are returned
+// as a count; the next call meets the failure.
 ssize_t buffer_get(buffer* b, char* s, size_t len);

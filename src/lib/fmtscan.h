@@ -20,13 +20,15 @@ size_t uint32_scan_base(char const* s, uint32_t* u, unsigned base);
 // even when the call fails.
 size_t uint320_scan_base(char const* s, uint32_t* u, unsigned base);
 
-// Optional "+" or "-", then digits; accepted range -(max + 1) .. max.
+// Optional "+" or "-", then digits; accepted range -(max + 1) .. max, with max
+// held to INT64_MAX. A sign without a digit after it consumes nothing.
 size_t int64_scan_base_max(char const* s, int64_t* i, unsigned base, uint64_t max);
 size_t int32_scan_base(char const* s, int32_t* i, unsigned base);
 size_t int320_scan_base(char const* s, int32_t* i, unsigned base);
 
 // Writes the digits of u (lower case, no NUL) into s and returns their number;
 // with s null only returns the number. REQUIRES: room for the longest value.
+// A base outside 2..36 writes nothing and returns 0.
 size_t uint64_fmt_generic(char* s, uint64_t u, unsigned base);
 size_t int64_fmt_generic(char* s, int64_t i, unsigned base);
 

@@ -17,4 +17,5 @@ extern size_t const sig_table_len;
 int sig_number(char const* name);
 // Scans a signal given by name, number or either with a "SIG" prefix in any
 // case. Returns strlen(s) and stores the number in *sig, or 0 leaving *sig.
+// Any 32-bit decimal number is taken, 0 and unknown signals included.
 size_t sig0_scan(char const* s, int* sig);
