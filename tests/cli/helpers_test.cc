@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -61,6 +62,11 @@ struct echo_case {
   std::string err;
   int code;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(echo_case const& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class EchoHelper : public testing::TestWithParam<echo_case> {};
 
@@ -134,6 +140,10 @@ struct write_failure_case {
   int err;
 };
 
+void PrintTo(write_failure_case const& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class EchoWriteFailure : public testing::TestWithParam<write_failure_case> {};
 
 TEST_P(EchoWriteFailure, ExitsSystemWithOneLine) {
@@ -167,6 +177,10 @@ struct kill_case {
   std::string err;
   int code;
 };
+
+void PrintTo(kill_case const& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class KillHelperInvocation : public testing::TestWithParam<kill_case> {};
 
