@@ -141,6 +141,9 @@ class TuvoDb : public ::testing::Test {
   void TearDown() override { close(dirfd); }
 
   void put(std::string const& n, std::string const& db) {
+    // A fresh file each time: truncating one in place can cost a flush.
+    unlink((dir / "n").c_str());
+    unlink((dir / "db").c_str());
     orvtest::write_file(dir / "n", n);
     orvtest::write_file(dir / "db", db);
   }
