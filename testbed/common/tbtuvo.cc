@@ -362,7 +362,8 @@ bool read_state(std::string const& livedir, size_t n, std::string& state, std::s
 }
 
 bool write_state(std::string const& livedir, std::string const& state, std::string& err) {
-  std::string tmp = livedir + "/state.new", path = livedir + "/state";
+  // A per-process temporary name: runs that skip the lock must not share one.
+  std::string tmp = livedir + "/state.new." + std::to_string(getpid()), path = livedir + "/state";
   if (!spew(tmp, state, err)) return false;
   if (rename(tmp.c_str(), path.c_str()) < 0)
     return err = sys("unable to rename " + tmp + " to " + path), false;
