@@ -17,6 +17,12 @@ namespace {
 
 std::string svc;
 
+void cleanup() {
+  unlink((svc + "/supervise/status").c_str());
+  rmdir((svc + "/supervise").c_str());
+  rmdir(svc.c_str());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -24,6 +30,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   FUZZ_CHECK(mkdtemp(tmpl));
   svc = tmpl;
   FUZZ_CHECK(mkdir((svc + "/supervise").c_str(), 0700) == 0);
+  atexit(cleanup);
   return 0;
 }
 

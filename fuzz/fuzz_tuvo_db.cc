@@ -15,6 +15,13 @@
 namespace {
 
 int dirfd = -1;
+char scratch[] = "/tmp/orv-fuzz-db.XXXXXX";
+
+void cleanup() {
+  unlinkat(dirfd, "n", 0);
+  unlinkat(dirfd, "db", 0);
+  rmdir(scratch);
+}
 
 // A fresh file each time: truncating one in place can cost a flush.
 void put(char const* name, uint8_t const* data, size_t len) {
@@ -59,10 +66,10 @@ void check_valid(tuvo_db_t const& d) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  char tmpl[] = "/tmp/orv-fuzz-db.XXXXXX";
-  FUZZ_CHECK(mkdtemp(tmpl));
-  dirfd = open(tmpl, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  FUZZ_CHECK(mkdtemp(scratch));
+  dirfd = open(scratch, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   FUZZ_CHECK(dirfd >= 0);
+  atexit(cleanup);
   return 0;
 }
 
