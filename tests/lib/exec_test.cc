@@ -1,0 +1,271 @@
+// Replacing the process: path search, environment merge, dying execs. Each
+// exec runs in a forked child so the test process stays.
+#include "lib/exec.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "lib/strerr.h"
+#include "support/run.h"
+
+namespace {
+
+using orvtest::tempdir;
+using orvtest::write_file;
+
+char const* const kNoEnv[] = {nullptr};
+
+std::string read_all(int fd) {
+  std::string s;
+  char buf[4096];
+  ssize_t r;
+  while ((r = read(fd, buf, sizeof buf)) > 0) s.append(buf, static_cast<size_t>(r));
+  return s;
+}
+
+struct outcome {
+  int status = 0;      // wait status
+  int exec_errno = 0;  // errno when the call returned, 0 when it replaced the child
+  std::string out, err;
+};
+
+// Runs f in a forked child with stdout and stderr captured. If f returns,
+// the child reports errno and ends.
+outcome in_child(std::function<void()> const& f, char const* cwd = nullptr) {
+  int o[2], e[2], x[2];
+  EXPECT_EQ(pipe(o), 0);
+  EXPECT_EQ(pipe(e), 0);
+  EXPECT_EQ(pipe(x), 0);
+  fcntl(x[1], F_SETFD, FD_CLOEXEC);  // closed by a successful exec
+  pid_t pid = fork();
+  if (pid == 0) {
+    dup2(o[1], 1);
+    dup2(e[1], 2);
+    close(o[0]);
+    close(e[0]);
+    close(x[0]);
+    if (cwd && chdir(cwd) < 0) _exit(98);
+    PROG = "orvtest";
+    f();
+    int err = errno;
+    (void)!write(x[1], &err, sizeof err);
+    _exit(99);
+  }
+  close(o[1]);
+  close(e[1]);
+  close(x[1]);
+  outcome r;
+  r.out = read_all(o[0]);
+  r.err = read_all(e[0]);
+  if (read(x[0], &r.exec_errno, sizeof r.exec_errno) != sizeof r.exec_errno) r.exec_errno = 0;
+  close(o[0]);
+  close(e[0]);
+  close(x[0]);
+  waitpid(pid, &r.status, 0);
+  return r;
+}
+
+// Search-path fixture: each folder holds its own "tool" (or not).
+struct fixture {
+  tempdir d;
+  fixture() {
+    mkdir((d / "a").c_str(), 0755);  // tool not executable
+    mkdir((d / "b").c_str(), 0755);  // tool and garbage that run
+    mkdir((d / "c").c_str(), 0755);  // garbage that is no program
+    mkdir((d / "e").c_str(), 0755);  // empty
+    mkdir((d / "dir").c_str(), 0755);
+    mkdir((d / "dir/tool").c_str(), 0755);  // a folder named like the program
+    mkdir((d / "cwd").c_str(), 0755);
+    write_file(d / "a/tool", "#!/bin/sh\necho a\n", 0644);
+    write_file(d / "b/tool", "#!/bin/sh\necho b \"$@\"\n", 0755);
+    write_file(d / "b/garbage", "#!/bin/sh\necho b-garbage\n", 0755);
+    write_file(d / "c/garbage", "this is no program\n", 0755);
+    write_file(d / "cwd/tool", "#!/bin/sh\necho cwd\n", 0755);
+    write_file(d / "file", "plain file\n", 0644);
+  }
+  // A path from folder names separated by ":", each made absolute.
+  std::string path(std::string const& spec) const {
+    std::string out;
+    size_t i = 0;
+    for (;;) {
+      size_t j = spec.find(':', i);
+      std::string el = spec.substr(i, j == std::string::npos ? std::string::npos : j - i);
+      if (!el.empty()) out += d / el;
+      if (j == std::string::npos) break;
+      out += ':';
+      i = j + 1;
+    }
+    return out;
+  }
+};
+
+TEST(Exec, SearchPathCases) {
+  fixture fx;
+  struct row {
+    char const* name;
+    char const* prog;
+    char const* path;  // folder names; null: a null path
+    char const* want_out;
+    int want_errno;
+  } rows[] = {
+      {"FoundInLaterFolder", "tool", "e:b", "b x y\n", 0},
+      {"EaccesBeforeEnoent", "tool", "a:e", "", EACCES},
+      {"EaccesRememberedButLaterFound", "tool", "a:b", "b x y\n", 0},
+      {"EnotdirGoesOn", "tool", "file:b", "b x y\n", 0},
+      {"FolderCandidateGoesOn", "tool", "dir:b", "b x y\n", 0},
+      {"FolderCandidateAloneIsReported", "tool", "dir:e", "", EACCES},
+      {"EmptyElementsSkipped", "tool", "::b:", "b x y\n", 0},
+      {"EmptyElementsNeverMeanTheCurrentFolder", "tool", ":e:", "", ENOENT},
+      {"OnlyEmptyElements", "tool", "::", "", ENOENT},
+      {"EmptyPath", "tool", "", "", ENOENT},
+      {"OtherErrorsEndTheWalk", "garbage", "c:b", "", ENOEXEC},
+      {"MissingEverywhere", "nothing", "a:b:c", "", ENOENT},
+      {"RelativeNameIsNotSearched", "./tool", "b", "cwd\n", 0},
+      {"NameWithSlashIsNotSearched", "b/tool", "e", "", ENOENT},
+      {"EmptyProgram", "", "b", "", ENOENT},
+      {"NullPath", "tool", nullptr, "", EINVAL},
+  };
+  for (auto const& r : rows) {
+    SCOPED_TRACE(r.name);
+    std::string path = r.path ? fx.path(r.path) : "";
+    auto res = in_child(
+        [&] {
+          char const* argv[] = {r.prog, "x", "y", nullptr};
+          execvep(r.prog, argv, kNoEnv, r.path ? path.c_str() : nullptr);
+        },
+        (fx.d / "cwd").c_str());
+    EXPECT_EQ(res.exec_errno, r.want_errno) << strerror(res.exec_errno);
+    EXPECT_EQ(res.out, r.want_out);
+  }
+}
+
+TEST(Exec, AbsoluteNameRunsDirectly) {
+  fixture fx;
+  std::string prog = fx.d / "b/tool";
+  auto res = in_child([&] {
+    char const* argv[] = {"tool", "z", nullptr};
+    execvep(prog.c_str(), argv, kNoEnv, "/nonexistent");
+  });
+  EXPECT_EQ(res.exec_errno, 0);
+  EXPECT_EQ(res.out, "b z\n");
+}
+
+TEST(Exec, ArgumentListTooLongIsReported) {
+  long max = sysconf(_SC_ARG_MAX);
+  if (max <= 0 || max > 64L << 20) GTEST_SKIP() << "no usable ARG_MAX";
+  fixture fx;
+  std::string big(static_cast<size_t>(max) + 1, 'x');
+  std::string path = fx.path("b:b");
+  auto res = in_child([&] {
+    char const* argv[] = {"tool", big.c_str(), nullptr};
+    execvep("tool", argv, kNoEnv, path.c_str());
+  });
+  EXPECT_EQ(res.exec_errno, E2BIG);
+}
+
+TEST(Exec, ExecAeSearchesTheCallersPathOrTheDefault) {
+  fixture fx;
+  std::string path = fx.path("b");
+  auto res = in_child([&] {
+    setenv("PATH", path.c_str(), 1);
+    char const* argv[] = {"tool", nullptr};
+    char const* envp[] = {"PATH=/nonexistent", nullptr};
+    exec_ae("tool", argv, envp);
+  });
+  EXPECT_EQ(res.out, "b\n");
+
+  res = in_child([] {
+    unsetenv("PATH");
+    char const* argv[] = {"sh", "-c", "echo ran", nullptr};
+    exec_ae("sh", argv, kNoEnv);
+  });
+  EXPECT_EQ(res.exec_errno, 0);
+  EXPECT_EQ(res.out, "ran\n");
+}
+
+std::vector<std::string> lines(std::string const& s) {
+  std::vector<std::string> v;
+  for (size_t i = 0, j; (j = s.find('\n', i)) != std::string::npos; i = j + 1)
+    v.push_back(s.substr(i, j - i));
+  std::sort(v.begin(), v.end());
+  return v;
+}
+
+TEST(Exec, ModificationBlockShapesTheEnvironment) {
+  using namespace std::string_literals;
+  std::string const block = "livedir\0A=2\0EMPTY=\0"s;
+  auto res = in_child([&] {
+    char const* env[] = {"A=1", "livedir=/run/x", "KEEP=k", nullptr};
+    char const* argv[] = {"env", nullptr};
+    mexec_afm("env", argv, env, 3, block.data(), block.size());
+  });
+  EXPECT_EQ(res.exec_errno, 0);
+  EXPECT_EQ(lines(res.out), (std::vector<std::string>{"A=2", "EMPTY=", "KEEP=k"}));
+}
+
+TEST(Exec, LargeEnvironmentsStillMerge) {
+  using namespace std::string_literals;
+  std::vector<std::string> env;
+  for (int i = 0; i < 3000; ++i) env.push_back("V" + std::to_string(i) + "=" + std::to_string(i));
+  std::vector<char const*> e;
+  for (auto const& s : env) e.push_back(s.c_str());
+  e.push_back(nullptr);
+  std::string const block = "V1\0NEW=1\0"s;
+  auto res = in_child([&] {
+    char const* argv[] = {"env", nullptr};
+    mexec_afn("env", argv, e.data(), env.size(), block.data(), block.size(), 2);
+  });
+  auto got = lines(res.out);
+  EXPECT_EQ(got.size(), 3000u);
+  EXPECT_TRUE(std::binary_search(got.begin(), got.end(), "NEW=1"));
+  EXPECT_FALSE(std::binary_search(got.begin(), got.end(), "V1=1"));
+}
+
+TEST(Exec, UndercountedBlockFailsInsteadOfOverrunning) {
+  using namespace std::string_literals;
+  std::string const block = "A=1\0B=2\0C=3\0"s;
+  auto res = in_child([&] {
+    char const* argv[] = {"env", nullptr};
+    mexec_afn("env", argv, kNoEnv, 0, block.data(), block.size(), 1);
+  });
+  EXPECT_EQ(res.exec_errno, EINVAL);
+}
+
+TEST(Exec, XmexecDiesWith127Or126AndTheMessage) {
+  fixture fx;
+  struct row {
+    char const* prog;
+    char const* path;
+    int code;
+    int err;
+  } rows[] = {
+      {"orv-no-such-program", "e:b", 127, ENOENT},
+      {"tool", "a:e", 126, EACCES},
+  };
+  for (auto const& r : rows) {
+    SCOPED_TRACE(r.prog);
+    std::string path = fx.path(r.path);
+    auto res = in_child([&] {
+      setenv("PATH", path.c_str(), 1);
+      char const* argv[] = {r.prog, nullptr};
+      xmexec_afm(r.prog, argv, kNoEnv, 0, "", 0);
+    });
+    ASSERT_TRUE(WIFEXITED(res.status));
+    EXPECT_EQ(WEXITSTATUS(res.status), r.code);
+    EXPECT_EQ(res.err, std::string("orvtest: fatal: unable to exec ") + r.prog + ": " +
+                           strerror(r.err) + "\n");
+  }
+}
+
+}  // namespace
