@@ -1,14 +1,184 @@
-// Not built yet: answers with the group's usage line.
-#include "commands/orvctl.h"
-#include "lib/exitcode.h"
-#include "lib/strerr.h"
+// live start, stop and restart: the front end holds the service manager's
+// locks itself, runs the change tool with its locking off, and after a
+// failed run tells what changed anyway.
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-void live_start(char const* const*) {
-  strerr_dieusage(EXIT_USAGE, {live_usage});
+#include <cerrno>
+#include <cstring>
+
+#include "commands/orvctl.h"
+#include "data/tuvo_live.h"
+#include "lib/exitcode.h"
+#include "lib/fmtscan.h"
+#include "lib/gol.h"
+#include "lib/smallbuf.h"
+#include "lib/strerr.h"
+#include "lib/wait.h"
+
+namespace {
+
+namespace parse_options {
+enum : uint64_t { DRY_RUN = 1 };
+enum : uint32_t { TIMEOUT };
+constexpr gol_bool rgolb[] = {
+    {DRY_RUN, 0, "dry-run", 'n'},
+};
+constexpr gol_arg rgola[] = {
+    {"timeout", TIMEOUT, 't'},
+};
+}  // namespace parse_options
+
+constexpr char compiled_suffix[] = "/compiled";
+using pathbuf = smallbuf<char, 256>;
+
+[[noreturn]] void die_nomem(char const* what) {
+  strerr_diesys(EXIT_SYSTEM, {"unable to ", "allocate storage for ", what});
 }
-void live_stop(char const* const*) {
-  strerr_dieusage(EXIT_USAGE, {live_usage});
+
+// What start, stop and restart share once the locks are held.
+struct request {
+  char const* const* names;
+  size_t nnames;
+  unsigned dryrun;
+  uint32_t timeout;
+  uint32_t statesize;
+};
+
+// Options, names, compiled path, both locks and the state length; dies on
+// any failure with the diagnostics the three commands share.
+void prepare(char const* const* argv, char const* usage, pathbuf& compiled, request* req) {
+  uint64_t flags = 0;
+  char const* values[1] = {nullptr};
+  unsigned const skip =
+      gol_argv(argv, parse_options::rgolb, 1, parse_options::rgola, 1, &flags, values);
+  uint32_t timeout = 0;
+  if (values[parse_options::TIMEOUT] &&
+      !uint320_scan_base(values[parse_options::TIMEOUT], &timeout, 10))
+    strerr_die(EXIT_USAGE, {"timeout must be an integer (milliseconds)"});
+  char const* const* names = argv + skip;
+  size_t nnames = 0;
+  while (names[nnames]) ++nnames;
+  if (!nnames) strerr_dieusage(EXIT_USAGE, {usage});
+
+  if (!compiled) die_nomem("the compiled path");
+  size_t const len = strlen(g->livedir);
+  memcpy(compiled.get(), g->livedir, len);
+  memcpy(compiled.get() + len, compiled_suffix, sizeof compiled_suffix);
+
+  // Held until the process exits; the descriptors are close-on-exec.
+  int livefd, compiledfd;
+  if (!tuvo_lock(g->livedir, TUVO_LOCK_EXCLUSIVE, &livefd, compiled.get(), TUVO_LOCK_SHARED,
+                 &compiledfd, 1))
+    strerr_diesys(EXIT_SYSTEM, {"unable to ", "take lock in ", g->livedir});
+  uint32_t nlongrun, ncommand;
+  if (!tuvo_live_state_size(g->livedir, &nlongrun, &ncommand))
+    strerr_diesys(EXIT_SYSTEM, {"unable to ", "read state size in ", g->livedir});
+
+  req->names = names;
+  req->nnames = nnames;
+  req->dryrun = flags & parse_options::DRY_RUN;
+  req->timeout = timeout;
+  req->statesize = nlongrun + ncommand;  // the sum is known to fit
 }
-void live_restart(char const* const*) {
-  strerr_dieusage(EXIT_USAGE, {live_usage});
+
+[[noreturn]] void die_state() {
+  strerr_diesys(EXIT_SYSTEM, {"unable to ", "read state in ", g->livedir});
+}
+
+// The state length comes from a file someone else wrote: a state file too
+// short for it fails here, before any storage is taken for the snapshots.
+void check_state_length(uint32_t statesize) {
+  static constexpr char suffix[] = "/state";
+  size_t const len = strlen(g->livedir);
+  pathbuf path(len + sizeof suffix);
+  if (!path) die_nomem("the state path");
+  memcpy(path.get(), g->livedir, len);
+  memcpy(path.get() + len, suffix, sizeof suffix);
+  struct stat st;
+  if (stat(path.get(), &st) < 0) return;  // the read reports it
+  if (S_ISREG(st.st_mode) && static_cast<uint64_t>(st.st_size) < statesize) {
+    errno = EINVAL;
+    die_state();
+  }
+}
+
+int run(request const& req, int up, char const* compiled) {
+  return run_tuvo_change(req.names, req.nnames, up, req.dryrun, req.timeout, req.statesize,
+                         compiled);
+}
+
+}  // namespace
+
+int run_tuvo_change(char const* const* names, size_t nnames, int up, unsigned dryrun,
+                    uint32_t timeout, uint32_t statesize, char const* compiled) {
+  check_state_length(statesize);
+  // Both snapshots are taken up front, so that a failed run is never left
+  // unreported for want of memory.
+  bool const report = g->verbosity != 0;
+  smallbuf<char, 1024> snapshots(report ? 2 * size_t{statesize} : statesize);
+  if (!snapshots) die_nomem("state snapshots");
+  char* const before = snapshots.get();
+  char* const after = before + statesize;
+  if (!tuvo_live_state_read(g->livedir, before, statesize)) die_state();
+
+  smallbuf<char const*, 64> v(nnames + 12);
+  if (!v) die_nomem("the tool's arguments");
+  char vfmt[UINT64_FMT];
+  char tfmt[UINT64_FMT];
+  char const** p = v.get();
+  *p++ = "tuvo";
+  *p++ = "--no-lock";
+  vfmt[uint64_fmt_generic(vfmt, g->verbosity, 10)] = 0;
+  *p++ = "-v";
+  *p++ = vfmt;
+  if (timeout) {
+    tfmt[uint64_fmt_generic(tfmt, timeout, 10)] = 0;
+    *p++ = "-t";
+    *p++ = tfmt;
+  }
+  if (dryrun) *p++ = "-n1";
+  *p++ = "-l";
+  *p++ = g->livedir;
+  *p++ = "--";
+  *p++ = up ? "start" : "stop";
+  for (size_t i = 0; i < nnames; ++i) *p++ = names[i];
+  *p = nullptr;
+
+  pid_t const pid = main_spawn(v.get());
+  int wstat;
+  if (waitpid_nointr(pid, &wstat, 0) < 0)
+    strerr_diesys(EXIT_SYSTEM, {"unable to ", "wait for tuvo"});
+
+  if (!(WIFEXITED(wstat) && WEXITSTATUS(wstat) == 0) && report) {
+    if (!tuvo_live_state_read(g->livedir, after, statesize)) die_state();
+    kx_report_state_change(statesize, before, after, compiled, up);
+  }
+  return wait_estatus(wstat);
+}
+
+int live_startstop(char const* const* argv, int up) {
+  pathbuf compiled(strlen(g->livedir) + sizeof compiled_suffix);
+  request req;
+  prepare(argv, up ? "orv live start services..." : "orv live stop services...", compiled, &req);
+  return run(req, up, compiled.get());
+}
+
+void live_start(char const* const* argv) {
+  _exit(live_startstop(argv, 1));
+}
+
+void live_stop(char const* const* argv) {
+  _exit(live_startstop(argv, 0));
+}
+
+void live_restart(char const* const* argv) {
+  pathbuf compiled(strlen(g->livedir) + sizeof compiled_suffix);
+  request req;
+  prepare(argv, "orv live restart services...", compiled, &req);
+  // One pair of locks over both runs; no start after a failed stop.
+  int r = run(req, 0, compiled.get());
+  if (!r) r = run(req, 1, compiled.get());
+  _exit(r);
 }

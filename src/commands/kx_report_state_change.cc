@@ -1,0 +1,67 @@
+// After a failed change run: which atomic services moved all the same, by
+// the compiled database's names, on standard output.
+#include <cerrno>
+#include <cstdint>
+
+#include "commands/orvctl.h"
+#include "data/tuvo_db.h"
+#include "lib/buffer.h"
+#include "lib/exitcode.h"
+#include "lib/fd.h"
+#include "lib/openfile.h"
+#include "lib/strerr.h"
+
+namespace {
+
+void put(char const* s) {
+  if (buffer_puts(buffer_1, s) < 0) strerr_diesys(EXIT_SYSTEM, {"unable to ", "write to stdout"});
+}
+
+void flush() {
+  if (!buffer_flush(buffer_1)) strerr_diesys(EXIT_SYSTEM, {"unable to ", "write to stdout"});
+}
+
+[[noreturn]] void die_invalid(char const* compiled) {
+  strerr_die(EXIT_BAD_DATABASE, {"invalid service database in ", compiled, "/db"});
+}
+
+}  // namespace
+
+void kx_report_state_change(uint32_t n, char const* before, char const* after, char const* compiled,
+                            int up) {
+  uint32_t i = 0;
+  while (i < n && !((before[i] ^ after[i]) & 1)) ++i;
+  if (i == n) {
+    put(PROG);
+    put(": info: ");
+    put("the global state has not changed.\n");
+    flush();
+    return;
+  }
+
+  int const dirfd = openc_readb(compiled);
+  if (dirfd < 0) strerr_diesys(EXIT_SYSTEM, {"unable to ", "open ", compiled});
+  tuvo_db_t db{};
+  if (!tuvo_db_read_sizes(dirfd, &db))
+    strerr_diesys(EXIT_SYSTEM, {"unable to ", "read db sizes for ", compiled});
+  // The snapshots were sized from an earlier read of the same file: a
+  // database that now names another count cannot be matched against them.
+  if (uint64_t{db.nlongrun} + db.ncommand != n) die_invalid(compiled);
+  // Heap storage bounded by what the file can hold, given up before return.
+  int const r = tuvo_db_load(dirfd, &db);
+  if (r < 0) strerr_diesys(EXIT_SYSTEM, {"unable to ", "read ", compiled, "/db"});
+  if (r == 0) die_invalid(compiled);
+
+  put(PROG);
+  put(": info: the following atomic services have been brought ");
+  put(up ? "up" : "down");
+  put(":\n");
+  for (; i < n; ++i) {
+    if (!((before[i] ^ after[i]) & 1)) continue;
+    put(db.strings + db.services[i].name);
+    put("\n");
+  }
+  flush();
+  tuvo_db_free(&db);
+  fd_close(dirfd);
+}
