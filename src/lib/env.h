@@ -9,9 +9,13 @@
 size_t env_len(char const* const* envp);
 // Fills v (room for vmax pointers) with envp merged with the block; returns
 // the count written, final null included, or 0 when vmax is too small.
-// envlen + nmodifs + 1 pointers always suffice.
+// envlen + nmodifs + 1 pointers always suffice (nmodifs: NUL bytes in the
+// block). Each entry replaces the first entry of its name only, and the
+// order of the others changes. An unterminated last entry is ignored. The
+// result is valid while envp's strings and the block are.
 size_t env_merge(char const** v, size_t vmax, char const* const* envp, size_t envlen,
                  char const* modifs, size_t modiflen);
+// As env_merge; nmodifs is accepted and not needed.
 size_t env_mergen(char const** v, size_t vmax, char const* const* envp, size_t envlen,
                   char const* modifs, size_t modiflen, size_t nmodifs);
 // Points v[0..n-1] at the first n NUL-terminated strings of s. 1, or 0 with

@@ -19,7 +19,9 @@ ssize_t readnclose(int fd, char* buf, size_t len);
 // openbc_read then readnclose.
 ssize_t openreadnclose(char const* path, char* buf, size_t len);
 // Appends everything until end of file to sa, in chunks of at most 4096
-// bytes. max 0 is no limit; otherwise the total length of sa stays below max
-// and reaching it fails with ENOBUFS. 1 on success, 0 on failure (what was
+// bytes read straight into its storage. max 0 is no limit; otherwise sa
+// never grows past max bytes in all (what it held on entry counts), and a
+// stream that fills it to max before end of file fails with ENOBUFS, as does
+// a string already at or past max. 1 on success, 0 on failure (what was
 // appended stays).
 int slurpn(int fd, stralloc* sa, size_t max);

@@ -24,22 +24,30 @@ struct spawn_action {
 // Search path used when the environment has no PATH.
 inline constexpr char const SPAWN_DEFAULT_PATH[] = "/usr/local/bin:/usr/bin:/bin";
 
+// posix_spawnp with the flags and the n actions applied in order. When the
+// process has no PATH, the default path is put in its environment for the
+// call and removed after: nothing else may use the environment meanwhile.
 pid_t cspawn(char const* prog, char const* const* argv, char const* const* envp, uint16_t flags,
              spawn_action const* actions, size_t n);
-// Child's stdin (to 0) or stdout (to non-zero) on a new pipe; *fd receives
-// the caller's end.
-pid_t child_spawn1_pipe(char const* prog, char const* const* argv, char const* const* envp,
-                        int* fd, int to);
+// Child's stdin (to 0) or stdout (to non-zero) on a new pipe, with an empty
+// signal mask; *fd receives the caller's end (not close-on-exec). The caller
+// keeps no copy of the child's end, so a reader sees end of file once the
+// child has exited.
+pid_t child_spawn1_pipe(char const* prog, char const* const* argv, char const* const* envp, int* fd,
+                        int to);
 // Same on the caller's pair p (p[0] reading end); both ends are closed on failure.
 pid_t child_spawn1_internal(char const* prog, char const* const* argv, char const* const* envp,
                             int* p, int to);
-pid_t mspawn_afm(char const* prog, char const* const* argv, char const* const* envp,
-                 size_t envlen, char const* modifs, size_t modiflen, uint16_t flags,
+// Spawn with the modification block applied to envp (envlen entries).
+// mspawn_afn fails with EINVAL when nmodifs undercounts the block's entries,
+// ENOMEM when a huge environment finds no heap.
+pid_t mspawn_afm(char const* prog, char const* const* argv, char const* const* envp, size_t envlen,
+                 char const* modifs, size_t modiflen, uint16_t flags, spawn_action const* actions,
+                 size_t n);
+pid_t mspawn_afn(char const* prog, char const* const* argv, char const* const* envp, size_t envlen,
+                 char const* modifs, size_t modiflen, size_t nmodifs, uint16_t flags,
                  spawn_action const* actions, size_t n);
-pid_t mspawn_afn(char const* prog, char const* const* argv, char const* const* envp,
-                 size_t envlen, char const* modifs, size_t modiflen, size_t nmodifs,
-                 uint16_t flags, spawn_action const* actions, size_t n);
 // As mspawn_afm; dies with "unable to spawn PROG: ..." and 127 (ENOENT) or 126.
-pid_t xmspawn_afm(char const* prog, char const* const* argv, char const* const* envp,
-                  size_t envlen, char const* modifs, size_t modiflen, uint16_t flags,
-                  spawn_action const* actions, size_t n);
+pid_t xmspawn_afm(char const* prog, char const* const* argv, char const* const* envp, size_t envlen,
+                  char const* modifs, size_t modiflen, uint16_t flags, spawn_action const* actions,
+                  size_t n);
