@@ -14,7 +14,8 @@ struct buffer {
   cbuffer ring;
 };
 
-#define BUFFER_INIT(op, fd, storage, capacity) {(op), (fd), CBUFFER_INIT((storage), (capacity))}
+#define BUFFER_INIT(op, fd, storage, capacity) \
+  { (op), (fd), CBUFFER_INIT((storage), (capacity)) }
 
 // Standard output (8192 bytes), standard error (1024 bytes) and the echo
 // helper's small standard output (512 bytes). Each program links only those

@@ -13,7 +13,8 @@ struct cbuffer {
   size_t writepos;  // where the next byte goes
 };
 
-#define CBUFFER_INIT(storage, capacity) {(storage), (capacity), 0, 0}
+#define CBUFFER_INIT(storage, capacity) \
+  { (storage), (capacity), 0, 0 }
 
 // 1, or 0 with EINVAL when capacity < 2.
 int cbuffer_init(cbuffer* c, char* storage, size_t capacity);
@@ -23,7 +24,9 @@ inline size_t cbuffer_len(cbuffer const* c) {
 inline size_t cbuffer_available(cbuffer const* c) {
   return (c->capacity + c->readpos - c->writepos - 1) % c->capacity;
 }
-inline int cbuffer_isempty(cbuffer const* c) { return c->readpos == c->writepos; }
+inline int cbuffer_isempty(cbuffer const* c) {
+  return c->readpos == c->writepos;
+}
 // Content (rpeek) or free space (wpeek) as at most two pieces; an absent
 // second piece has a null base and length 0.
 void cbuffer_rpeek(cbuffer const* c, iovec v[2]);
