@@ -80,7 +80,9 @@ std::int32_t pid32(record const& r) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(r.pid & 0xffffffffu));
 }
 
-std::string status_path(std::string const& dir) { return dir + "/supervise/status"; }
+std::string status_path(std::string const& dir) {
+  return dir + "/supervise/status";
+}
 
 int read(std::string const& dir, record& r) {
   int fd = open(status_path(dir).c_str(), O_RDONLY | O_CLOEXEC);

@@ -21,7 +21,8 @@
 namespace {
 
 char const kProg[] = "orv-await";
-char const kUsage[] = "orv-await [ -u | -U | -d | -D ] [ -t timeout ] [ -- ] { servicedir... } prog...";
+char const kUsage[] =
+    "orv-await [ -u | -U | -d | -D ] [ -t timeout ] [ -- ] { servicedir... } prog...";
 
 [[noreturn]] void fatal(int code, std::string const& msg) {
   std::fprintf(stderr, "orv-await: fatal: %s\n", msg.c_str());
@@ -31,12 +32,14 @@ char const kUsage[] = "orv-await [ -u | -U | -d | -D ] [ -t timeout ] [ -- ] { s
 std::uint64_t now_ms() {
   timespec ts{};
   clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<std::uint64_t>(ts.tv_sec) * 1000 + static_cast<std::uint64_t>(ts.tv_nsec) / 1000000;
+  return static_cast<std::uint64_t>(ts.tv_sec) * 1000 +
+         static_cast<std::uint64_t>(ts.tv_nsec) / 1000000;
 }
 
 bool met(char cond, std::string const& dir) {
   tbsv::record r;
-  if (tbsv::read(dir, r) < 0) fatal(111, "unable to read status for " + dir + ": " + strerror(errno));
+  if (tbsv::read(dir, r) < 0)
+    fatal(111, "unable to read status for " + dir + ": " + strerror(errno));
   std::int32_t pid = tbsv::pid32(r);
   if (cond == 'u' || cond == 'U') return pid != 0;
   return pid == 0 || !tbsv::process_alive(pid);
@@ -57,7 +60,8 @@ int main(int argc, char** argv) {
     }
     if (a == "-t") {
       char const* t = i + 1 < argc ? argv[++i] : "";
-      if (!*t || strspn(t, "0123456789") != strlen(t) || strlen(t) > 10) tbchain::die_usage(kProg, kUsage);
+      if (!*t || strspn(t, "0123456789") != strlen(t) || strlen(t) > 10)
+        tbchain::die_usage(kProg, kUsage);
       timeout = std::strtoull(t, nullptr, 10);
     } else if (a == "-u" || a == "-U" || a == "-d" || a == "-D") {
       cond = a[1];
@@ -67,7 +71,8 @@ int main(int argc, char** argv) {
   }
   std::vector<char*> block;
   int next = 0;
-  if (!tbchain::parse_block(argv, i, block, &next) || !argv[next]) tbchain::die_usage(kProg, kUsage);
+  if (!tbchain::parse_block(argv, i, block, &next) || !argv[next])
+    tbchain::die_usage(kProg, kUsage);
   block.pop_back();
   std::vector<std::string> dirs(block.begin(), block.end());
   // A directory without a record is an error before anything runs.

@@ -19,7 +19,8 @@
 
 namespace {
 
-char const kUsage[] = "orv-send [ -udUDrhiqbkatpcy12 ] [ -wU | -wD | -wR ] [ -T timeout ] -- servicedir...";
+char const kUsage[] =
+    "orv-send [ -udUDrhiqbkatpcy12 ] [ -wU | -wD | -wR ] [ -T timeout ] -- servicedir...";
 
 [[noreturn]] void usage() {
   std::fprintf(stderr, "orv-send: usage: %s\n", kUsage);
@@ -31,7 +32,9 @@ char const kUsage[] = "orv-send [ -udUDrhiqbkatpcy12 ] [ -wU | -wD | -wR ] [ -T 
   std::exit(code);
 }
 
-bool is_signal_letter(char c) { return std::string_view("hiqbkatpcy12").find(c) != std::string_view::npos; }
+bool is_signal_letter(char c) {
+  return std::string_view("hiqbkatpcy12").find(c) != std::string_view::npos;
+}
 
 void apply(char letter, std::string const& dir) {
   tbsv::record r;
@@ -58,8 +61,7 @@ void apply(char letter, std::string const& dir) {
       return;
   }
   tbsv::stamp(r);
-  if (tbsv::write(dir, r) < 0)
-    fatal(111, "unable to control " + dir + ": " + strerror(errno));
+  if (tbsv::write(dir, r) < 0) fatal(111, "unable to control " + dir + ": " + strerror(errno));
 }
 
 }  // namespace
@@ -85,9 +87,11 @@ int main(int argc, char** argv) {
       if (c == 'w') {
         // Every change is written at once, so there is nothing to wait for.
         if (k + 1 >= a.size() || std::string_view("UDR").find(a[k + 1]) == std::string_view::npos)
-          fatal(100, std::string("unknown command letter: w") + (k + 1 < a.size() ? a.substr(k + 1, 1) : ""));
+          fatal(100, std::string("unknown command letter: w") +
+                         (k + 1 < a.size() ? a.substr(k + 1, 1) : ""));
         ++k;
-      } else if (std::string_view("udUDr").find(c) != std::string_view::npos || is_signal_letter(c)) {
+      } else if (std::string_view("udUDr").find(c) != std::string_view::npos ||
+                 is_signal_letter(c)) {
         letters += c;
       } else {
         fatal(100, std::string("unknown command letter: ") + c);
