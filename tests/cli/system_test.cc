@@ -1,0 +1,225 @@
+// The system group: boot runs the initialiser, waits, maps its failure to an
+// exit code, then becomes start-everything; the power commands only refuse.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "support/run.h"
+#include "testbed/common/tblog.h"
+
+using namespace orvtest;
+
+namespace {
+
+using vec = std::vector<std::string>;
+
+std::string const L = "/run/orvctl";
+std::string const B = "/usr/local/etc/tuvo/compiled/current";
+std::string const S = "/run/service";
+std::string const kGroupUsage =
+    "orvctl: usage: orv system subcommand [ subcommand options ] [ services... ] Type \"orv "
+    "system help\" for details.\n";
+vec const kInit = {"tuvo-init", "-l", L, "-c", B, "-b", "--", S};
+vec const kStartAll = {"tuvo", "-l", L, "-b", "--", "start", "default"};
+std::string kolm(std::string const& name) {
+  return "orvctl: fatal: orv system " + name + " needs orvctl to be built with kolm support\n";
+}
+
+struct system_case {
+  char const* name;
+  vec args;  // after "orv"
+  vec env;   // added to the environment
+  std::vector<vec> calls;
+  int code;
+  std::string err;
+  std::map<std::string, std::string> control = {};
+  // When not empty, PATH holds only these stand-ins; a name starting with
+  // "!" is a file without execute permission.
+  vec tools = {};
+};
+
+class System : public testing::TestWithParam<system_case> {};
+
+TEST_P(System, RunsTheExactVectors) {
+  system_case const& c = GetParam();
+  tempdir tb;
+  // Record only: there is no compiled database or live directory here.
+  write_file(tb / "tuvo-init.exit", "0");
+  write_file(tb / "tuvo.exit", "0");
+  for (auto const& [file, content] : c.control) write_file(tb / file, content);
+  vec env = testbed_env(tb.path(), c.env);
+  if (!c.tools.empty()) {
+    std::string bin = tb / "bin";
+    mkdir(bin.c_str(), 0755);
+    for (auto const& t : c.tools) {
+      if (t[0] == '!')
+        write_file(bin + "/" + t.substr(1), "#!/bin/sh\nexit 0\n", 0644);
+      else
+        ASSERT_EQ(symlink((testbed_bin() + "/" + t).c_str(), (bin + "/" + t).c_str()), 0);
+    }
+    env = {"PATH=" + bin, "ORV_TB_DIR=" + tb.path()};
+  }
+  vec argv = {orv_path()};
+  argv.insert(argv.end(), c.args.begin(), c.args.end());
+  result r = run(argv, env);
+  EXPECT_EQ(r.code, c.code);
+  EXPECT_EQ(r.err, c.err);
+  EXPECT_EQ(r.out, "");
+  std::vector<vec> got;
+  for (auto const& call : tb::read_log(tb.path())) {
+    got.push_back(call.argv);
+    EXPECT_TRUE(call.env.empty()) << call.argv[0] << " saw a configuration variable";
+  }
+  EXPECT_EQ(got, c.calls);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, System,
+    testing::Values(
+        system_case{"Boot", {"system", "boot"}, {}, {kInit, kStartAll}, 0, ""},
+        system_case{"BootOptions",
+                    {"system", "boot", "-p", "/mnt/", "-t", "5000", "-D", "net"},
+                    {},
+                    {{"tuvo-init", "-p", "/mnt/", "-l", L, "-c", B, "-b", "--", S},
+                     {"tuvo", "-t", "5000", "-l", L, "-b", "--", "start", "net"}},
+                    0,
+                    ""},
+        system_case{"BootDryRunStillInitialises",
+                    {"system", "boot", "--dry-run", "extra", "words"},
+                    {},
+                    {kInit, {"tuvo", "-n1", "-l", L, "-b", "--", "start", "default"}},
+                    0,
+                    ""},
+        system_case{"BootConfiguration",
+                    {"-v", "0", "-s", "/sv", "-l", "/lv", "system", "boot", "--prefix=/p",
+                     "--timeout=0250", "--default-bundle=a", "-Db"},
+                    {"bootdb=/db"},
+                    {{"tuvo-init", "-p", "/p", "-l", "/lv", "-c", "/db", "-b", "--", "/sv"},
+                     {"tuvo", "-v", "0", "-t", "250", "-l", "/lv", "-b", "--", "start", "b"}},
+                    0,
+                    ""},
+        system_case{"BootVerbosity2",
+                    {"system", "boot", "-t0"},
+                    {"verbosity=2"},
+                    {kInit, {"tuvo", "-v", "2", "-l", L, "-b", "--", "start", "default"}},
+                    0,
+                    ""},
+        system_case{"BootBadTimeout",
+                    {"system", "boot", "-t", "5s"},
+                    {},
+                    {},
+                    100,
+                    "orvctl: fatal: timeout must be an unsigned integer (in milliseconds)\n"},
+        system_case{"BootUnknownOption",
+                    {"system", "boot", "-E"},
+                    {},
+                    {},
+                    100,
+                    "orvctl: fatal: unrecognized short option: E\n"},
+        system_case{"InitExit3",
+                    {"system", "boot"},
+                    {},
+                    {kInit},
+                    3,
+                    "orvctl: fatal: tuvo-init failed\n",
+                    {{"tuvo-init.exit", "3"}}},
+        system_case{"InitExit200",
+                    {"system", "boot"},
+                    {},
+                    {kInit},
+                    128,
+                    "orvctl: fatal: tuvo-init failed\n",
+                    {{"tuvo-init.exit", "200"}}},
+        system_case{"InitKilled",
+                    {"system", "boot"},
+                    {},
+                    {kInit},
+                    137,
+                    "orvctl: fatal: tuvo-init failed\n",
+                    {{"tuvo-init.signal", "9"}}},
+        system_case{"StartStatusIsTheCommands",
+                    {"system", "boot"},
+                    {},
+                    {kInit, kStartAll},
+                    5,
+                    "",
+                    {{"tuvo.exit", "5"}}},
+        system_case{"InitMissing",
+                    {"system", "boot"},
+                    {},
+                    {},
+                    127,
+                    "orvctl: fatal: unable to spawn tuvo-init: No such file or directory\n",
+                    {},
+                    {"tuvo"}},
+        system_case{"InitNotExecutable",
+                    {"system", "boot"},
+                    {},
+                    {},
+                    126,
+                    "orvctl: fatal: unable to spawn tuvo-init: Permission denied\n",
+                    {},
+                    {"!tuvo-init", "tuvo"}},
+        system_case{"StartMissing",
+                    {"system", "boot"},
+                    {},
+                    {kInit},
+                    127,
+                    "orvctl: fatal: unable to exec tuvo: No such file or directory\n",
+                    {},
+                    {"tuvo-init"}},
+        system_case{"StartNotExecutable",
+                    {"system", "boot"},
+                    {},
+                    {kInit},
+                    126,
+                    "orvctl: fatal: unable to exec tuvo: Permission denied\n",
+                    {},
+                    {"tuvo-init", "!tuvo"}},
+        system_case{"Halt", {"system", "halt", "-f", "now"}, {}, {}, 100, kolm("halt")},
+        system_case{"Poweroff", {"system", "poweroff"}, {}, {}, 100, kolm("poweroff")},
+        system_case{"ShutdownIsPoweroff", {"system", "shutdown"}, {}, {}, 100, kolm("poweroff")},
+        system_case{"Reboot", {"system", "reboot"}, {}, {}, 100, kolm("reboot")},
+        system_case{"NoSubcommand", {"system"}, {}, {}, 100, kGroupUsage},
+        system_case{"UnknownSubcommand", {"system", "Boot"}, {}, {}, 100, kGroupUsage},
+        system_case{"OptionBeforeSubcommand",
+                    {"system", "-n", "boot"},
+                    {},
+                    {},
+                    100,
+                    "orvctl: fatal: unrecognized short option: n\n"}),
+    [](testing::TestParamInfo<system_case> const& i) { return std::string(i.param.name); });
+
+TEST(SystemHelp, PrintsTheHelpText) {
+  std::string const text =
+      "Usage: orv system subcommand\n"
+      "\n"
+      "Subcommands:\n"
+      "  help\t\tthis message\n"
+      "  boot\t\tinitialize the service manager and start default services\n"
+      "\n"
+      " plus, if orvctl has been built with kolm support:\n"
+      "  halt\t\thalt the system (without powering it off)\n"
+      "  poweroff\thalt the system, powering it off\n"
+      "  shutdown\tsynonymous with poweroff\n"
+      "  reboot\treboot the system\n"
+      "\n"
+      "No options.\n"
+      "\n";
+  result r = run({orv_path(), "system", "help", "boot"}, {"PATH=/usr/bin:/bin"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out, text);
+  EXPECT_EQ(r.err, "");
+
+  run_opts full;
+  full.stdout_mode = out_mode::devfull;
+  r = run({orv_path(), "system", "help"}, {"PATH=/usr/bin:/bin"}, full);
+  EXPECT_EQ(r.code, 111);
+  EXPECT_EQ(r.err, "orvctl: fatal: unable to write to stdout: No space left on device\n");
+}
+
+}  // namespace
