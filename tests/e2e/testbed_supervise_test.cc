@@ -183,8 +183,9 @@ TEST(TestbedSupervise, QueryPrintsOneStatusLine) {
     auto r = run({tb("orv-query"), "--", scan / "svc"}, testbed_env(log.path()));
     EXPECT_EQ(r.code, c.code) << c.words.at(0);
     EXPECT_TRUE(std::regex_match(r.out, std::regex(c.out))) << r.out;
-    if (c.code)
+    if (c.code) {
       EXPECT_NE(r.err.find("unable to read status for " + scan / "svc"), std::string::npos);
+    }
   }
 }
 
