@@ -117,8 +117,7 @@ void kx_report_state_change(uint32_t n, char const* before, char const* after,
                             char const* compiled, int up);
 // Execs "tuvo" to start bundle (timeout in ms, 0 for none; dryrun 0 or 1);
 // shared with system boot.
-[[noreturn]] void exec_live_start_everything(uint32_t timeout, unsigned dryrun,
-                                             char const* bundle);
+[[noreturn]] void exec_live_start_everything(uint32_t timeout, unsigned dryrun, char const* bundle);
 
 void process_help(char const* const* argv);
 void process_kill(char const* const* argv);
