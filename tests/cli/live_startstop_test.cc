@@ -1,0 +1,442 @@
+// orv live start, stop, restart and help as a user meets them: the exact
+// vector the change tool receives, what orv prints, and its exit code. The
+// recording stand-in is told by control files how to end.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "support/run.h"
+#include "testbed/common/tblog.h"
+
+using namespace orvtest;
+
+namespace {
+
+std::string be32(uint32_t v) {
+  return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+          static_cast<char>(v)};
+}
+
+std::string words(std::vector<uint32_t> const& v) {
+  std::string s;
+  for (uint32_t x : v) s += be32(x);
+  return s;
+}
+
+// A live directory over a database of two longruns, "db" and "web": the
+// compiled folder with its lock, the live lock and a state with db up.
+void make_live(std::string const& live) {
+  mkdir(live.c_str(), 0755);
+  mkdir((live + "/compiled").c_str(), 0755);
+  write_file(live + "/compiled/n", words({0, 2, 7, 0, 0, 0}));
+  std::string db = "tuvo-db: start\n" + std::string("db\0web\0", 7);
+  db += words({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}) + "\xfe";
+  db += words({3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}) + "\xfe";
+  db += "\ntuvo-db: end\n";
+  write_file(live + "/compiled/db", db);
+  write_file(live + "/compiled/lock", "");
+  write_file(live + "/state", std::string("\1\0", 2));
+}
+
+std::string const kUnchanged = "orvctl: info: the global state has not changed.\n";
+// Stands for the live directory in the expectations.
+std::string const L = "@LIVE@";
+
+std::string subst(std::string s, std::string const& live) {
+  for (size_t p; (p = s.find(L)) != std::string::npos;) s.replace(p, L.size(), live);
+  return s;
+}
+
+using vec = std::vector<std::string>;
+
+struct cli_case {
+  char const* name;
+  vec args;                                       // after "orv -l LIVEDIR"
+  vec env;                                        // added to the testbed environment
+  std::map<std::string, std::string> control;     // files of the stand-ins' folder
+  std::function<void(std::string const&)> setup;  // changes to the live directory
+  int code;
+  std::string out;
+  std::string err;
+  std::vector<vec> calls;  // the vectors "tuvo" received, in order
+};
+
+vec tuvo(vec tail) {
+  vec v = {"tuvo", "--no-lock", "-v", "1"};
+  v.insert(v.end(), tail.begin(), tail.end());
+  return v;
+}
+
+void PrintTo(cli_case const& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class LiveStartStop : public testing::TestWithParam<cli_case> {};
+
+TEST_P(LiveStartStop, GivesExactVectorOutputAndExitCode) {
+  cli_case const& c = GetParam();
+  tempdir t;
+  std::string const live = t / "live", tb = t / "tb";
+  mkdir(tb.c_str(), 0755);
+  make_live(live);
+  if (c.setup) c.setup(live);
+  for (auto const& [file, content] : c.control) write_file(tb + "/" + file, content);
+  vec argv = {orv_path(), "-l", live};
+  for (auto const& a : c.args) argv.push_back(subst(a, live));
+  vec env = testbed_env(tb, c.env);
+  result r = run(argv, env);
+  EXPECT_EQ(r.code, c.code);
+  EXPECT_EQ(r.out, subst(c.out, live));
+  EXPECT_EQ(r.err, subst(c.err, live));
+  std::vector<vec> expect;
+  for (vec v : c.calls) {
+    for (auto& e : v) e = subst(e, live);
+    expect.push_back(v);
+  }
+  std::vector<vec> got;
+  for (auto const& call : tb::read_log(tb)) {
+    got.push_back(call.argv);
+    EXPECT_TRUE(call.env.empty()) << "configuration variables reached the tool";
+  }
+  EXPECT_EQ(got, expect);
+}
+
+std::string const kStartUsage = "orvctl: usage: orv live start services...\n";
+std::string const kBadTimeout = "orvctl: fatal: timeout must be an integer (milliseconds)\n";
+std::map<std::string, std::string> const kExit1 = {{"tuvo.exit", "1"}};
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, LiveStartStop,
+    testing::
+        Values(cli_case{"StartNoName", {"live", "start"}, {}, {}, {}, 100, "", kStartUsage, {}},
+               cli_case{"StopNoName",
+                        {"live", "stop", "-n"},
+                        {},
+                        {},
+                        {},
+                        100,
+                        "",
+                        "orvctl: usage: orv live stop services...\n",
+                        {}},
+               cli_case{"RestartNoName",
+                        {"live", "restart", "--"},
+                        {},
+                        {},
+                        {},
+                        100,
+                        "",
+                        "orvctl: usage: orv live restart services...\n",
+                        {}},
+               // Checked before any lock: the live directory is not even there.
+               cli_case{"BadTimeoutBeforeLocks",
+                        {"live", "stop", "-t", "abc", "web"},
+                        {},
+                        {},
+                        [](std::string const& l) { std::filesystem::remove_all(l); },
+                        100,
+                        "",
+                        kBadTimeout,
+                        {}},
+               cli_case{"TimeoutOver32Bits",
+                        {"live", "restart", "--timeout=4294967296", "web"},
+                        {},
+                        {},
+                        {},
+                        100,
+                        "",
+                        kBadTimeout,
+                        {}},
+               cli_case{"UnknownOption",
+                        {"live", "start", "-x", "web"},
+                        {},
+                        {},
+                        {},
+                        100,
+                        "",
+                        "orvctl: fatal: unrecognized short option: x\n",
+                        {}},
+               cli_case{"Plain",
+                        {"live", "start", "web"},
+                        {},
+                        {},
+                        {},
+                        0,
+                        "",
+                        "",
+                        {tuvo({"-l", L, "--", "start", "web"})}},
+               cli_case{"ZeroTimeoutIsNone",
+                        {"live", "stop", "-t", "0", "web", "db"},
+                        {},
+                        {},
+                        {},
+                        0,
+                        "",
+                        "",
+                        {tuvo({"-l", L, "--", "stop", "web", "db"})}},
+               cli_case{"TimeoutAndDryRun",
+                        {"live", "start", "-t", "500", "-n", "web"},
+                        {},
+                        {},
+                        {},
+                        0,
+                        "would start web\n",
+                        "",
+                        {tuvo({"-t", "500", "-n1", "-l", L, "--", "start", "web"})}},
+               cli_case{"LongOptions",
+                        {"live", "start", "--dry-run", "--timeout=007", "web"},
+                        {},
+                        {},
+                        {},
+                        0,
+                        "would start web\n",
+                        "",
+                        {tuvo({"-t", "7", "-n1", "-l", L, "--", "start", "web"})}},
+               cli_case{"OptionsEndAtFirstName",
+                        {"live", "start", "web", "-n"},
+                        {},
+                        {{"tuvo.exit", "0"}},
+                        {},
+                        0,
+                        "",
+                        "",
+                        {tuvo({"-l", L, "--", "start", "web", "-n"})}},
+               cli_case{"VerbosityZero",
+                        {"-v", "0", "live", "start", "web"},
+                        {},
+                        {},
+                        {},
+                        0,
+                        "",
+                        "",
+                        {{"tuvo", "--no-lock", "-v", "0", "-l", L, "--", "start", "web"}}},
+               // Taken from the environment, then kept from the tool's.
+               cli_case{"VerbosityFromEnvironment",
+                        {"live", "stop", "web"},
+                        {"verbosity=3", "scandir=/x", "livedir=/elsewhere"},
+                        {},
+                        {},
+                        0,
+                        "",
+                        "",
+                        {{"tuvo", "--no-lock", "-v", "3", "-l", L, "--", "stop", "web"}}},
+               cli_case{"FailureIsReported",
+                        {"live", "start", "web"},
+                        {},
+                        kExit1,
+                        {},
+                        1,
+                        kUnchanged,
+                        "",
+                        {tuvo({"-l", L, "--", "start", "web"})}},
+               cli_case{"FailureAt200Gives128",
+                        {"live", "stop", "web"},
+                        {},
+                        {{"tuvo.exit", "200"}},
+                        {},
+                        128,
+                        kUnchanged,
+                        "",
+                        {tuvo({"-l", L, "--", "stop", "web"})}},
+               cli_case{"Exit127OfTheToolStays",
+                        {"live", "stop", "web"},
+                        {},
+                        {{"tuvo.exit", "127"}},
+                        {},
+                        127,
+                        kUnchanged,
+                        "",
+                        {tuvo({"-l", L, "--", "stop", "web"})}},
+               cli_case{"SignalGives128PlusIt",
+                        {"live", "start", "web"},
+                        {},
+                        {{"tuvo.signal", "15"}},
+                        {},
+                        143,
+                        kUnchanged,
+                        "",
+                        {tuvo({"-l", L, "--", "start", "web"})}},
+               cli_case{"VerbosityZeroIsSilent",
+                        {"-v", "0", "live", "start", "web"},
+                        {},
+                        kExit1,
+                        // A report would fail on this database: it is never read.
+                        [](std::string const& l) { write_file(l + "/compiled/db", "junk"); },
+                        1,
+                        "",
+                        "",
+                        {{"tuvo", "--no-lock", "-v", "0", "-l", L, "--", "start", "web"}}},
+               cli_case{"RestartRunsStopThenStart",
+                        {"live", "restart", "-t", "9", "web"},
+                        {},
+                        {},
+                        {},
+                        0,
+                        "",
+                        "",
+                        {tuvo({"-t", "9", "-l", L, "--", "stop", "web"}),
+                         tuvo({"-t", "9", "-l", L, "--", "start", "web"})}},
+               cli_case{"RestartNeverStartsAfterFailedStop",
+                        {"live", "restart", "web"},
+                        {},
+                        kExit1,
+                        {},
+                        1,
+                        kUnchanged,
+                        "",
+                        {tuvo({"-l", L, "--", "stop", "web"})}},
+               cli_case{
+                   "MissingCompiledLock",
+                   {"live", "start", "web"},
+                   {},
+                   {},
+                   [](std::string const& l) { unlink((l + "/compiled/lock").c_str()); },
+                   111,
+                   "",
+                   "orvctl: fatal: unable to take lock in " + L + ": No such file or directory\n",
+                   {}},
+               cli_case{
+                   "MissingLiveDirectory",
+                   {"live", "restart", "web"},
+                   {},
+                   {},
+                   [](std::string const& l) { std::filesystem::remove_all(l); },
+                   111,
+                   "",
+                   "orvctl: fatal: unable to take lock in " + L + ": No such file or directory\n",
+                   {}},
+               cli_case{"MissingSizesFile",
+                        {"live", "start", "web"},
+                        {},
+                        {},
+                        [](std::string const& l) { unlink((l + "/compiled/n").c_str()); },
+                        111,
+                        "",
+                        "orvctl: fatal: unable to read state size in " + L +
+                            ": No such file or directory\n",
+                        {}},
+               cli_case{"CountsOverflow32Bits",
+                        {"live", "start", "web"},
+                        {},
+                        {},
+                        [](std::string const& l) {
+                          write_file(l + "/compiled/n", words({0xffffffff, 2, 7, 0, 0, 0}));
+                        },
+                        111,
+                        "",
+                        "orvctl: fatal: unable to read state size in " + L + ": Invalid argument\n",
+                        {}},
+               cli_case{"ShortStateFile",
+                        {"live", "stop", "web"},
+                        {},
+                        {},
+                        [](std::string const& l) { write_file(l + "/state", "\1"); },
+                        111,
+                        "",
+                        "orvctl: fatal: unable to read state in " + L + ": Invalid argument\n",
+                        {}},
+               // Four billion services claimed: refused before any storage is taken.
+               cli_case{"HugeSizesClaim",
+                        {"live", "stop", "web"},
+                        {},
+                        {},
+                        [](std::string const& l) {
+                          write_file(l + "/compiled/n", words({0, 0xfffffff0, 7, 0, 0, 0}));
+                        },
+                        111,
+                        "",
+                        "orvctl: fatal: unable to read state in " + L + ": Invalid argument\n",
+                        {}},
+               cli_case{
+                   "MissingStateFile",
+                   {"live", "stop", "web"},
+                   {},
+                   {},
+                   [](std::string const& l) { unlink((l + "/state").c_str()); },
+                   111,
+                   "",
+                   "orvctl: fatal: unable to read state in " + L + ": No such file or directory\n",
+                   {}}),
+    [](testing::TestParamInfo<cli_case> const& i) { return std::string(i.param.name); });
+
+// A change tool of the test's own that moves the state (and more) behind
+// orv's back, then fails: what the report makes of it.
+TEST(LiveStartStop, ReportAfterTheStateMoved) {
+  struct {
+    char const* name;
+    std::string script;  // run by /bin/sh with $L the live directory
+    int code;
+    std::string out, err;
+  } const cases[] = {
+      {"NamesWhatWentUp", "printf '\\1\\1' >\"$L/state\"", 1,
+       "orvctl: info: the following atomic services have been brought up:\nweb\n", ""},
+      {"DamagedTrailer",
+       "printf '\\0\\0' >\"$L/state\"; truncate -s -1 \"$L/compiled/db\"; "
+       "printf 'x' >>\"$L/compiled/db\"",
+       4, "", "orvctl: fatal: invalid service database in @LIVE@/compiled/db\n"},
+      {"SizesNoLongerMatchTheState",
+       "printf '\\0\\0\\0' >\"$L/state\"; "
+       "printf '\\0\\0\\0\\0\\0\\0\\0\\3' >\"$L/compiled/n.new\"; "
+       "tail -c 16 \"$L/compiled/n\" >>\"$L/compiled/n.new\"; "
+       "mv \"$L/compiled/n.new\" \"$L/compiled/n\"",
+       4, "", "orvctl: fatal: invalid service database in @LIVE@/compiled/db\n"},
+      {"StateShortAfterTheRun", "printf '\\1' >\"$L/state\"", 111, "",
+       "orvctl: fatal: unable to read state in @LIVE@: Invalid argument\n"},
+  };
+  for (auto const& c : cases) {
+    tempdir t;
+    std::string const live = t / "live";
+    make_live(live);
+    mkdir((t / "bin").c_str(), 0755);
+    write_file(t / "bin/tuvo", "#!/bin/sh\nL=\"$5\"\n" + c.script + "\nexit 1\n", 0755);
+    result r = run({orv_path(), "-l", live, "live", "start", "web"},
+                   {"PATH=" + t / "bin" + ":/usr/bin:/bin"});
+    EXPECT_EQ(r.code, c.code) << c.name;
+    EXPECT_EQ(r.out, c.out) << c.name;
+    EXPECT_EQ(r.err, subst(c.err, live)) << c.name;
+  }
+}
+
+TEST(LiveStartStop, ToolNotFoundGives127) {
+  tempdir t;
+  make_live(t / "live");
+  result r = run({orv_path(), "-l", t / "live", "live", "start", "web"}, {"PATH=/nonexistent"});
+  EXPECT_EQ(r.code, 127);
+  EXPECT_EQ(r.err, "orvctl: fatal: unable to spawn tuvo: No such file or directory\n");
+  EXPECT_EQ(r.out, "");
+}
+
+TEST(LiveHelp, PrintsThe33LinesWhateverFollows) {
+  for (vec words : {vec{"help"}, vec{"help", "start", "-x"}}) {
+    vec argv = {orv_path(), "live"};
+    argv.insert(argv.end(), words.begin(), words.end());
+    result r = run(argv, {});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 33);
+    EXPECT_EQ(
+        r.out.rfind("Usage: orv live subcommand [ options ] services...\n\nSubcommands:\n", 0), 0u);
+    EXPECT_NE(r.out.find("\n  -t TIMEOUT\t--timeout=TIMEOUT\tif not done after TIMEOUT "
+                         "milliseconds, abort\n\norv live install options:\n"),
+              std::string::npos);
+    EXPECT_NE(r.out.find("\n  -D BUN\t--default-bundle=BUN\tname of the bundle to start "
+                         "(\"default\")\n\n"),
+              std::string::npos);
+    EXPECT_EQ(r.out.substr(r.out.size() - 2), "\n\n");
+  }
+  for (auto mode : {out_mode::closed, out_mode::devfull}) {
+    run_opts o;
+    o.stdout_mode = mode;
+    result r = run({orv_path(), "live", "help"}, {}, o);
+    EXPECT_EQ(r.code, 111);
+    EXPECT_EQ(r.err.rfind("orvctl: fatal: unable to write to stdout: ", 0), 0u) << r.err;
+  }
+}
+
+}  // namespace
