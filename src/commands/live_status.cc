@@ -1,8 +1,198 @@
-// Not built yet: answers with the group's usage line.
+// live status: the front end computes no state. It asks the service
+// manager's tools for lists of names and hands a chain of small commands,
+// grep and sed the job of labelling them "/up" or "/down".
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+
 #include "commands/orvctl.h"
 #include "lib/exitcode.h"
+#include "lib/fd.h"
+#include "lib/fmtscan.h"
+#include "lib/gol.h"
+#include "lib/readfile.h"
+#include "lib/smallbuf.h"
+#include "lib/spawn.h"
+#include "lib/stralloc.h"
 #include "lib/strerr.h"
+#include "lib/wait.h"
 
-void live_status(char const* const*) {
-  strerr_dieusage(EXIT_USAGE, {live_usage});
+extern char** environ;
+
+namespace {
+
+enum : uint64_t { WITH_ESSENTIALS = 1 };
+
+constexpr gol_bool rgolb[] = {
+    {0, WITH_ESSENTIALS, "without-essentials", 'e'},
+    {WITH_ESSENTIALS, 0, "with-essentials", 'E'},
+};
+
+// The chain runs the echo helper from inside blocks of depth 2 and 1.
+constexpr char echo2[] = "  " ORV_HELPER_ECHO;
+constexpr char echo1[] = " " ORV_HELPER_ECHO;
+
+[[noreturn]] void die_catb() {
+  strerr_diesys(EXIT_SYSTEM, {"unable to ", "stralloc_catb"});
+}
+
+void catb(stralloc* sa, char const* s, size_t n) {
+  if (!stralloc_catb(sa, s, n)) die_catb();
+}
+
+// A fatal-form line that leaves the exit to the caller.
+void say_fatalsys(char const* what, char const* tool) {
+  char const* pieces[] = {PROG, ": fatal: ", "unable to ", what, tool};
+  strerr_warnvsys(pieces, 5);
+}
+
+void say_crashed(char const* tool, int sig) {
+  char fmt[UINT64_FMT];
+  fmt[uint64_fmt_generic(fmt, static_cast<unsigned>(sig), 10)] = 0;
+  char const* pieces[] = {PROG, ": fatal: ", tool, " crashed with signal ", fmt};
+  strerr_warnv(pieces, 5);
+}
+
+// Exit code for a tool that ended by itself: its own below 128, else 128.
+int exit_code(int wstat) {
+  int const c = WEXITSTATUS(wstat);
+  return c < 128 ? c : 128;
+}
+
+// Runs argv with its standard output piped and appends that output to sa.
+// 0 when the tool exited 0; otherwise the exit code to use, with the
+// diagnostic already printed. sa is put back as it was when the tool could
+// not be waited for or crashed; a tool that merely failed leaves it as is,
+// since the caller exits anyway.
+int slurp_tool(char const* const* argv, stralloc* sa) {
+  char const* const tool = argv[0];
+  int fd;
+  pid_t const pid = child_spawn1_pipe(tool, argv, environ, &fd, 1);
+  if (!pid) {
+    say_fatalsys("spawn ", tool);
+    return EXIT_SYSTEM;
+  }
+  size_t const entrylen = sa->len;
+  bool const hadstorage = sa->data != nullptr;
+  if (!slurpn(fd, sa, 0)) {
+    say_fatalsys("read output from ", tool);
+    return EXIT_SYSTEM;
+  }
+  fd_close(fd);
+  int wstat;
+  int code = 0;
+  if (waitpid_nointr(pid, &wstat, 0) != pid) {
+    say_fatalsys("wait for ", tool);
+    code = EXIT_SYSTEM;
+  } else if (WIFSIGNALED(wstat)) {
+    say_crashed(tool, WTERMSIG(wstat));
+    code = EXIT_SYSTEM;
+  } else {
+    return exit_code(wstat);
+  }
+  if (hadstorage)
+    sa->len = entrylen;
+  else
+    stralloc_free(sa);
+  return code;
+}
+
+int get_atomics(char const* const* names, size_t nnames, stralloc* sa, unsigned with_essentials) {
+  smallbuf<char const*, 64> buf(nnames + 7);
+  if (!buf) strerr_diesys(EXIT_SYSTEM, {"unable to ", "build argument vector"});
+  char const** v = buf.get();
+  size_t n = 0;
+  v[n++] = "tuvo-db";
+  v[n++] = "-l";
+  v[n++] = g->livedir;
+  v[n++] = with_essentials ? "-bE" : "-be";
+  v[n++] = "--";
+  v[n++] = "atomics";
+  for (size_t i = 0; i < nnames; i++) v[n++] = names[i];
+  v[n] = nullptr;
+  return slurp_tool(v, sa);
+}
+
+[[noreturn]] void live_status_all(unsigned with_essentials) {
+  // L at depth 2, then at depth 1, in one block.
+  size_t const len = strlen(g->livedir);
+  smallbuf<char, 256> lbuf(2 * len + 5);
+  if (!lbuf) strerr_diesys(EXIT_SYSTEM, {"unable to ", "build argument vector"});
+  char* const l2 = lbuf.get();
+  char* const l1 = l2 + len + 3;
+  l2[0] = ' ';
+  l2[1] = ' ';
+  memcpy(l2 + 2, g->livedir, len + 1);
+  l1[0] = ' ';
+  memcpy(l1 + 1, g->livedir, len + 1);
+
+  // clang-format off
+  char const* const v[] = {
+      "ifthen",
+        " pipeto", "  tuvo", "  -l", l2, with_essentials ? "  -buaE" : "  -buae", "  list", " ",
+        " sed", " s|$|/up|",
+      "",
+      "pipeto", " tuvo", " -l", l1, with_essentials ? " -bdaE" : " -bdae", " list", "",
+      "sed", "s|$|/down|",
+      nullptr,
+  };
+  // clang-format on
+  static_assert(sizeof v / sizeof v[0] == 21);
+  main_pretty_exec(v);
+}
+
+[[noreturn]] void live_status_some(char const* const* names, unsigned with_essentials) {
+  size_t nnames = 0;
+  while (names[nnames]) nnames++;
+
+  // " " ATOMICS "\0" "  " LIST "\0": four chain elements point into it.
+  stralloc sa = stralloc_zero;
+  catb(&sa, " ", 1);
+  if (int const r = get_atomics(names, nnames, &sa, with_essentials)) _exit(r);
+  size_t const atomicslen = sa.len - 1;
+  catb(&sa, "\0  ", 3);
+
+  char const* const lv[] = {"tuvo", "-l",   g->livedir, with_essentials ? "-baE" : "-bae",
+                            "--",   "list", nullptr};
+  if (int const r = slurp_tool(lv, &sa)) _exit(r);
+  catb(&sa, "", 1);
+
+  char const* const t1 = sa.data;
+  char const* const t0 = sa.data + 1;
+  char const* const l2 = sa.data + atomicslen + 2;
+  char const* const l1 = sa.data + atomicslen + 3;
+  // clang-format off
+  char const* const v[] = {
+      "ifthen",
+        " mkpipe", " 3", " 4",
+        " spawnbg",
+          "  shutfd", "  3", "  fdshift", "  1", "  4", echo2, "  -n", "  --", l2,
+        " ",
+        " shutfd", " 4", " feedin", " 0", t1,
+        " pipeto", "  grep", "  -Fx", "  -f", "  /dev/fd/3", " ",
+        " sed", " s|$|/up|",
+      "",
+      "mkpipe", "3", "4",
+      "spawnbg",
+        " shutfd", " 3", " fdshift", " 1", " 4", echo1, " -n", " --", l1,
+      "",
+      "shutfd", "4", "feedin", "0", t0,
+      "pipeto", " grep", " -vFx", " -f", " /dev/fd/3", "",
+      "sed", "s|$|/down|",
+      nullptr,
+  };
+  // clang-format on
+  static_assert(sizeof v / sizeof v[0] == 57);
+  main_pretty_exec(v);
+}
+
+}  // namespace
+
+void live_status(char const* const* argv) {
+  uint64_t flags = 0;
+  argv += gol_argv(argv, rgolb, 2, nullptr, 0, &flags, nullptr);
+  unsigned const with_essentials = flags & WITH_ESSENTIALS;
+  if (*argv) live_status_some(argv, with_essentials);
+  live_status_all(with_essentials);
 }

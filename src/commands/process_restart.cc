@@ -1,8 +1,41 @@
-// Not built yet: answers with the group's usage line.
+// process restart: "orv-send" -r, or -rwR to return once the daemon is ready again.
 #include "commands/orvctl.h"
 #include "lib/exitcode.h"
+#include "lib/fmtscan.h"
+#include "lib/gol.h"
 #include "lib/strerr.h"
 
-void process_restart(char const* const*) {
-  strerr_dieusage(EXIT_USAGE, {process_usage});
+void process_check_services(char const* const* services, size_t n);
+[[noreturn]] void process_send_svc(char const* opts, char const* const* services, size_t n,
+                                   uint32_t timeout);
+
+namespace {
+
+enum : uint64_t { WAIT = 0x1 };
+enum : uint32_t { TIMEOUT };
+
+constexpr gol_bool rgolb[] = {
+    {0, WAIT, "no-wait", 'W'},
+    {WAIT, 0, "wait", 'w'},
+};
+constexpr gol_arg rgola[] = {
+    {"timeout", TIMEOUT, 't'},
+};
+
+}  // namespace
+
+void process_restart(char const* const* argv) {
+  uint64_t flags = 0;
+  char const* values[1] = {nullptr};
+  argv += gol_argv(argv, rgolb, 2, rgola, 1, &flags, values);
+  size_t n = 0;
+  while (argv[n]) n++;
+  if (!n)
+    strerr_dieusage(EXIT_USAGE, {"orv process restart [ -W|--no-wait | -w|--wait ] "
+                                 "[ -t timeout | --timeout=timeout ] services..."});
+  uint32_t timeout = 0;
+  if (values[TIMEOUT] && !uint320_scan_base(values[TIMEOUT], &timeout, 10))
+    strerr_die(EXIT_USAGE, {"--timeout= argument must be an unsigned integer (in milliseconds)"});
+  process_check_services(argv, n);
+  process_send_svc(flags & WAIT ? "-rwR" : "-r", argv, n, timeout);
 }

@@ -1,11 +1,57 @@
-// Not built yet: answers with the group's usage line.
+// process start and stop: one "orv-send" letter set per combination of
+// direction, --permanent and --wait.
 #include "commands/orvctl.h"
 #include "lib/exitcode.h"
+#include "lib/fmtscan.h"
+#include "lib/gol.h"
 #include "lib/strerr.h"
 
-void process_start(char const* const*) {
-  strerr_dieusage(EXIT_USAGE, {process_usage});
+void process_check_services(char const* const* services, size_t n);
+[[noreturn]] void process_send_svc(char const* opts, char const* const* services, size_t n,
+                                   uint32_t timeout);
+
+namespace {
+
+enum : uint64_t { PERMANENT = 0x2, WAIT = 0x4 };
+enum : uint32_t { TIMEOUT };
+
+constexpr gol_bool rgolb[] = {
+    {0, PERMANENT, "no-permanent", 'P'},
+    {PERMANENT, 0, "permanent", 'p'},
+    {0, WAIT, "no-wait", 'W'},
+    {WAIT, 0, "wait", 'w'},
+};
+constexpr gol_arg rgola[] = {
+    {"timeout", TIMEOUT, 't'},
+};
+
+// Indexed by (1 for start) + PERMANENT + WAIT.
+constexpr char const* svcopts[8] = {"-d", "-u", "-D", "-U", "-dwD", "-uwU", "-DwD", "-UwU"};
+
+[[noreturn]] void process_startstop(char const* const* argv, unsigned up, char const* usage) {
+  uint64_t flags = 0;
+  char const* values[1] = {nullptr};
+  argv += gol_argv(argv, rgolb, 4, rgola, 1, &flags, values);
+  size_t n = 0;
+  while (argv[n]) n++;
+  if (!n) strerr_dieusage(EXIT_USAGE, {usage});
+  uint32_t timeout = 0;
+  if (values[TIMEOUT] && !uint320_scan_base(values[TIMEOUT], &timeout, 10))
+    strerr_die(EXIT_USAGE, {"--timeout= argument must be an unsigned integer (in milliseconds)"});
+  process_check_services(argv, n);
+  process_send_svc(svcopts[up + (flags & (PERMANENT | WAIT))], argv, n, timeout);
 }
-void process_stop(char const* const*) {
-  strerr_dieusage(EXIT_USAGE, {process_usage});
+
+}  // namespace
+
+void process_start(char const* const* argv) {
+  process_startstop(argv, 1,
+                    "orv process start [ --permanent ] [ --wait ] [ --timeout=millisecs ] "
+                    "services...");
+}
+
+void process_stop(char const* const* argv) {
+  process_startstop(argv, 0,
+                    "orv process stop [ --permanent ] [ --wait ] [ --timeout=millisecs ] "
+                    "services...");
 }

@@ -1,8 +1,97 @@
-// Not built yet: answers with the group's usage line.
-#include "commands/orvctl.h"
-#include "lib/exitcode.h"
-#include "lib/strerr.h"
+// process status: a label on standard output, then "orv-query" prints the
+// status of that directory to the same output; one run per directory, and
+// the logger's directory too with --with-logs.
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-void process_status(char const* const*) {
-  strerr_dieusage(EXIT_USAGE, {process_usage});
+#include <cerrno>
+#include <cstring>
+
+#include "commands/orvctl.h"
+#include "lib/buffer.h"
+#include "lib/exitcode.h"
+#include "lib/gol.h"
+#include "lib/smallbuf.h"
+#include "lib/strerr.h"
+#include "lib/wait.h"
+
+void process_check_services(char const* const* services, size_t n);
+
+namespace {
+
+enum : uint64_t { WITH_LOGS = 0x1 };
+
+constexpr gol_bool rgolb[] = {
+    {0, WITH_LOGS, "without-logs", 'L'},
+    {WITH_LOGS, 0, "with-logs", 'l'},
+};
+
+// The label comes out before the printer's own output; a failed write is
+// not worth stopping for.
+void label(char const* dir) {
+  buffer_puts(buffer_1, dir);
+  buffer_putsflush(buffer_1, ": ");
+}
+
+int spawn_and_wait(char const* const* argv) {
+  pid_t const pid = main_spawn(argv);
+  int wstat;
+  if (waitpid_nointr(pid, &wstat, 0) != pid) {
+    if (g->verbosity) strerr_warnsys({"unable to ", "wait for ", argv[0]});
+    return 1;
+  }
+  return WIFEXITED(wstat) && WEXITSTATUS(wstat) == 0 ? 0 : 1;
+}
+
+int query(char const* dir) {
+  label(dir);
+  char const* const v[] = {"orv-query", "--", dir, nullptr};
+  return spawn_and_wait(v);
+}
+
+int do_status(char const* dir, unsigned withlogs) {
+  int r = query(dir);
+  if (!withlogs) return r;
+  static constexpr char log[] = "/log";
+  size_t const len = strlen(dir);
+  // A logger named directly has no logger of its own to show.
+  if (len >= 5 && !memcmp(dir + len - 4, log, 4)) return r;
+
+  smallbuf<char, 256> logdir(len + sizeof log);
+  if (!logdir) strerr_diesys(EXIT_SYSTEM, {"unable to ", "build path for ", dir, log});
+  memcpy(logdir.get(), dir, len);
+  memcpy(logdir.get() + len, log, sizeof log);
+  struct stat st;
+  if (stat(logdir.get(), &st) < 0) {
+    if (errno == ENOENT) return r;
+    if (g->verbosity) strerr_warnsys({"unable to ", "stat ", logdir.get()});
+    return 1;
+  }
+  if (!S_ISDIR(st.st_mode)) return r;
+  return r | query(logdir.get());
+}
+
+}  // namespace
+
+void process_status(char const* const* argv) {
+  uint64_t flags = 0;
+  argv += gol_argv(argv, rgolb, 2, nullptr, 0, &flags, nullptr);
+  size_t n = 0;
+  while (argv[n]) n++;
+  if (!n) strerr_dieusage(EXIT_USAGE, {"orv process status [ -L | -l ] services..."});
+  process_check_services(argv, n);
+
+  size_t const scandirlen = strlen(g->scandir);
+  int failed = 0;
+  for (size_t i = 0; i < n; i++) {
+    size_t const namelen = strlen(argv[i]);
+    smallbuf<char, 256> dir(scandirlen + namelen + 2);
+    if (!dir) strerr_diesys(EXIT_SYSTEM, {"unable to ", "build path for ", argv[i]});
+    memcpy(dir.get(), g->scandir, scandirlen);
+    dir.get()[scandirlen] = '/';
+    memcpy(dir.get() + scandirlen + 1, argv[i], namelen + 1);
+    failed |= do_status(dir.get(), flags & WITH_LOGS);
+  }
+  _exit(failed ? EXIT_STATUS_FAILED : EXIT_OK);
 }

@@ -1,0 +1,220 @@
+// live status as the tools see it: the exact chain vectors, the two queries
+// of the named form, and how their failures end the command.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/run.h"
+#include "testbed/common/tblog.h"
+
+namespace {
+
+using orvtest::bin_path;
+using orvtest::orv_path;
+using orvtest::result;
+using orvtest::run;
+using orvtest::tempdir;
+using orvtest::testbed_env;
+using orvtest::write_file;
+using strings = std::vector<std::string>;
+
+std::string const kLive = "/run/live dir";
+
+strings all_chain(char const* up, char const* down) {
+  return {"ifthen",     " pipeto",
+          "  tuvo",     "  -l",
+          "  " + kLive, std::string("  ") + up,
+          "  list",     " ",
+          " sed",       " s|$|/up|",
+          "",           "pipeto",
+          " tuvo",      " -l",
+          " " + kLive,  std::string(" ") + down,
+          " list",      "",
+          "sed",        "s|$|/down|"};
+}
+
+strings named_chain(std::string const& atomics, std::string const& list) {
+  std::string const echo = bin_path("orvctl-helper-echo");
+  return {"ifthen",    " mkpipe", " 3",   " 4",          " spawnbg", "  shutfd",    "  3",
+          "  fdshift", "  1",     "  4",  "  " + echo,   "  -n",     "  --",        "  " + list,
+          " ",         " shutfd", " 4",   " feedin",     " 0",       " " + atomics, " pipeto",
+          "  grep",    "  -Fx",   "  -f", "  /dev/fd/3", " ",        " sed",        " s|$|/up|",
+          "",          "mkpipe",  "3",    "4",           "spawnbg",  " shutfd",     " 3",
+          " fdshift",  " 1",      " 4",   " " + echo,    " -n",      " --",         " " + list,
+          "",          "shutfd",  "4",    "feedin",      "0",        atomics,       "pipeto",
+          " grep",     " -vFx",   " -f",  " /dev/fd/3",  "",         "sed",         "s|$|/down|"};
+}
+
+// Runs orv -l kLive live status ARGS with the stand-ins; control files first.
+struct status_run {
+  tempdir tb;
+  result r;
+  std::vector<tb::call> calls;
+
+  void control(std::string const& name, std::string const& content) {
+    write_file(tb / name, content);
+  }
+  void go(strings const& args, strings const& extra_env = {}) {
+    strings argv = {orv_path(), "-l", kLive, "live", "status"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    r = run(argv, testbed_env(tb.path(), extra_env));
+    calls = tb::read_log(tb.path());
+  }
+};
+
+TEST(LiveStatusAll, ExecsTheTwentyElementChain) {
+  struct row {
+    strings args;
+    char const* up;
+    char const* down;
+  } const rows[] = {
+      {{}, "-buae", "-bdae"},
+      {{"-E"}, "-buaE", "-bdaE"},
+      {{"--with-essentials"}, "-buaE", "-bdaE"},
+      {{"-E", "-e"}, "-buae", "-bdae"},
+      {{"-eE", "--"}, "-buaE", "-bdaE"},
+  };
+  for (auto const& c : rows) {
+    status_run s;
+    s.control("ifthen.exit", "0");
+    s.go(c.args);
+    EXPECT_EQ(s.r.code, 0) << c.up << s.r.err;
+    ASSERT_EQ(s.calls.size(), 1u) << c.up;
+    EXPECT_EQ(s.calls[0].argv, all_chain(c.up, c.down));
+  }
+}
+
+TEST(LiveStatusNamed, RunsBothQueriesThenTheFiftySixElementChain) {
+  status_run s;
+  s.control("tuvo-db.stdout", "a\nb\n");
+  s.control("tuvo-db.exit", "0");
+  s.control("tuvo.stdout", "b\nz\n");
+  s.control("tuvo.exit", "0");
+  s.control("ifthen.exit", "0");
+  s.go({"-E", "-e", "web", "all"}, {"livedir=/elsewhere", "scandir=/s"});
+  EXPECT_EQ(s.r.code, 0) << s.r.err;
+  EXPECT_EQ(s.r.out, "");
+  ASSERT_EQ(s.calls.size(), 3u);
+  EXPECT_EQ(s.calls[0].argv,
+            (strings{"tuvo-db", "-l", kLive, "-be", "--", "atomics", "web", "all"}));
+  EXPECT_EQ(s.calls[1].argv, (strings{"tuvo", "-l", kLive, "-bae", "--", "list"}));
+  // The queries get the environment as it is; the chain does not.
+  EXPECT_EQ(s.calls[0].env, (strings{"scandir", "livedir"}));
+  EXPECT_EQ(s.calls[1].env, (strings{"scandir", "livedir"}));
+  auto const chain = named_chain("a\nb\n", "b\nz\n");
+  ASSERT_EQ(chain.size(), 56u);
+  EXPECT_EQ(s.calls[2].argv, chain);
+  EXPECT_TRUE(s.calls[2].env.empty());
+}
+
+TEST(LiveStatusNamed, EssentialsAndEmptyOutputs) {
+  status_run s;
+  s.control("tuvo-db.exit", "0");  // prints nothing
+  s.control("tuvo.exit", "0");
+  s.control("ifthen.exit", "0");
+  s.go({"--with-essentials", "x"});
+  ASSERT_EQ(s.calls.size(), 3u) << s.r.err;
+  EXPECT_EQ(s.calls[0].argv, (strings{"tuvo-db", "-l", kLive, "-bE", "--", "atomics", "x"}));
+  EXPECT_EQ(s.calls[1].argv, (strings{"tuvo", "-l", kLive, "-baE", "--", "list"}));
+  EXPECT_EQ(s.calls[2].argv, named_chain("", ""));
+}
+
+TEST(LiveStatusNamed, QueryFailuresEndTheCommandBeforeTheChain) {
+  struct row {
+    char const* name;
+    strings controls;  // file, content, ...
+    int code;
+    std::string err;
+    size_t ncalls;
+  } const rows[] = {
+      {"AtomicsFails", {"tuvo-db.exit", "1"}, 1, "", 1},
+      {"AtomicsExits200", {"tuvo-db.exit", "200"}, 128, "", 1},
+      {"AtomicsCrashes",
+       {"tuvo-db.signal", "9"},
+       111,
+       "orvctl: fatal: tuvo-db crashed with signal 9\n",
+       1},
+      {"ListFails", {"tuvo-db.exit", "0", "tuvo.exit", "3"}, 3, "", 2},
+      {"ListExits200", {"tuvo-db.exit", "0", "tuvo.exit", "200"}, 128, "", 2},
+      {"ListCrashes",
+       {"tuvo-db.exit", "0", "tuvo.signal", "9"},
+       111,
+       "orvctl: fatal: tuvo crashed with signal 9\n",
+       2},
+  };
+  for (auto const& c : rows) {
+    status_run s;
+    for (size_t i = 0; i < c.controls.size(); i += 2) s.control(c.controls[i], c.controls[i + 1]);
+    s.control("ifthen.exit", "0");
+    s.go({"web"});
+    EXPECT_EQ(s.r.code, c.code) << c.name;
+    EXPECT_EQ(s.r.out, "") << c.name;
+    EXPECT_EQ(s.r.err, c.err) << c.name;
+    EXPECT_EQ(s.calls.size(), c.ncalls) << c.name;
+  }
+}
+
+TEST(LiveStatus, ToolsThatCannotBeRun) {
+  tempdir tb, bin;
+  // Only the tools named here are on the path.
+  for (char const* t : {"tuvo-db", "tuvo"}) write_file(bin / t, "#!/bin/sh\necho x\n", 0755);
+  strings env = {"PATH=" + bin.path()};
+  result r = run({orv_path(), "-l", kLive, "live", "status"}, env);
+  EXPECT_EQ(r.code, 127);
+  EXPECT_EQ(r.err, "orvctl: fatal: unable to exec ifthen: No such file or directory\n");
+  r = run({orv_path(), "-l", kLive, "live", "status", "web"}, env);
+  EXPECT_EQ(r.code, 127);
+  EXPECT_EQ(r.err, "orvctl: fatal: unable to exec ifthen: No such file or directory\n");
+  env = {"PATH=" + tb.path()};
+  r = run({orv_path(), "-l", kLive, "live", "status", "web"}, env);
+  EXPECT_EQ(r.code, 111);
+  EXPECT_EQ(r.err, "orvctl: fatal: unable to spawn tuvo-db: No such file or directory\n");
+  write_file(tb / "tuvo-db", "#!/bin/sh\necho x\n", 0755);
+  r = run({orv_path(), "-l", kLive, "live", "status", "web"}, env);
+  EXPECT_EQ(r.code, 111);
+  EXPECT_EQ(r.err, "orvctl: fatal: unable to spawn tuvo: No such file or directory\n");
+  EXPECT_EQ(r.out, "");
+}
+
+TEST(LiveStatus, BadOptionIsAUsageError) {
+  status_run s;
+  s.go({"-x", "web"});
+  EXPECT_EQ(s.r.code, 100);
+  EXPECT_EQ(s.r.err, "orvctl: fatal: unrecognized short option: x\n");
+  EXPECT_TRUE(s.calls.empty());
+}
+
+// The lists reach the chain as single arguments, so one argument's limit on
+// this platform (128 KiB with its NUL) bounds them: beyond it the hand-off
+// refuses the exec.
+TEST(LiveStatusNamed, ListBeyondTheArgumentLimitIsRefusedAtTheExec) {
+  status_run s;
+  std::string big;
+  for (int i = 0; big.size() < 140000; i++) big += "service" + std::to_string(i) + "\n";
+  s.control("tuvo-db.stdout", big);
+  s.control("tuvo-db.exit", "0");
+  s.control("tuvo.exit", "0");
+  s.go({"all"});
+  EXPECT_EQ(s.r.code, 126);
+  EXPECT_EQ(s.r.err, "orvctl: fatal: unable to exec ifthen: Argument list too long\n");
+  EXPECT_EQ(s.r.out, "");
+}
+
+// Without the test build's override the helpers are run from the default
+// prefix's libexec folder: configure the project the plain way and read the
+// definitions its compile commands carry.
+TEST(HelperPaths, DefaultConfigurationUsesTheInstalledPaths) {
+  tempdir build;
+  result r = run({"/usr/bin/cmake", "-S", ORV_SOURCE_DIR, "-B", build.path(), "-G", "Ninja",
+                  "-DBUILD_TESTING=OFF", "-DORV_BUILD_TESTBED=OFF"},
+                 {"PATH=/usr/bin:/bin"});
+  ASSERT_EQ(r.code, 0) << r.out << r.err;
+  std::string const commands = orvtest::read_file(build / "compile_commands.json");
+  EXPECT_NE(commands.find(R"(-DORV_HELPER_ECHO=\\\"/usr/local/libexec/orvctl-helper-echo\\\")"),
+            std::string::npos);
+  EXPECT_NE(commands.find(R"(-DORV_HELPER_KILL=\\\"/usr/local/libexec/orvctl-helper-kill\\\")"),
+            std::string::npos);
+}
+
+}  // namespace
