@@ -1,0 +1,246 @@
+// live start, stop and restart against a sandbox live directory and the
+// working change stand-in: dependencies move, failed runs are reported by
+// name, the lock is waited for, and concurrent runs never overlap.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/run.h"
+#include "testbed/common/tblog.h"
+
+using namespace orvtest;
+
+namespace {
+
+using vec = std::vector<std::string>;
+
+// Longruns db, cache, web (indices 0 to 2), then oneshots mount and net.
+char const kServices[] =
+    "longrun db\n"
+    "longrun cache\n"
+    "longrun web deps db cache\n"
+    "oneshot mount\n"
+    "oneshot net deps mount\n"
+    "bundle site web net\n"
+    "bundle all db cache web mount net\n";
+
+class LiveSandbox : public testing::Test {
+ protected:
+  void SetUp() override {
+    mkdir(tb.c_str(), 0755);
+    write_file(t / "services", kServices);
+    vec const env = {"PATH=" + testbed_bin() + ":/usr/bin:/bin"};
+    result r = run({testbed_bin() + "/tb-tuvo-compile", t / "services", t / "compiled"}, env);
+    ASSERT_EQ(r.code, 0) << r.err;
+    r = run({testbed_bin() + "/tuvo-init", "-l", live, "-c", t / "compiled", "--", t / "scan"},
+            env);
+    ASSERT_EQ(r.code, 0) << r.err;
+  }
+
+  vec orv(vec args) const {
+    vec argv = {orv_path(), "-l", live};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return argv;
+  }
+
+  result live_cmd(vec args, vec extra_env = {}) const {
+    return run(orv(std::move(args)), testbed_env(tb, extra_env));
+  }
+
+  // The state as one character per service, in index order.
+  std::string state() const {
+    std::string s = read_file(live + "/state");
+    for (char& c : s) c = static_cast<char>('0' + (c & 1));
+    return s;
+  }
+
+  void set_state(std::string const& bits) const {
+    std::string s = bits;
+    for (char& c : s) c = static_cast<char>(c - '0');
+    write_file(live + "/state", s);
+  }
+
+  std::vector<vec> tuvo_calls() const {
+    std::vector<vec> r;
+    for (auto const& c : tb::read_log(tb)) r.push_back(c.argv);
+    return r;
+  }
+
+  tempdir t;
+  std::string const live = t / "live";
+  std::string const tb = t / "tb";
+};
+
+std::string const kUp = "orvctl: info: the following atomic services have been brought up:\n";
+std::string const kDown = "orvctl: info: the following atomic services have been brought down:\n";
+
+TEST_F(LiveSandbox, StartStopAndRestartMoveDependencies) {
+  result r = live_cmd({"live", "start", "site"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out + r.err, "");
+  EXPECT_EQ(state(), "11111");
+
+  r = live_cmd({"live", "stop", "db"});  // web needs db
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(state(), "01011");
+
+  r = live_cmd({"live", "restart", "cache", "web"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out + r.err, "");
+  EXPECT_EQ(state(), "11111");
+  auto calls = tuvo_calls();
+  ASSERT_EQ(calls.size(), 4u);
+  EXPECT_EQ(calls[2],
+            (vec{"tuvo", "--no-lock", "-v", "1", "-l", live, "--", "stop", "cache", "web"}));
+  EXPECT_EQ(calls[3],
+            (vec{"tuvo", "--no-lock", "-v", "1", "-l", live, "--", "start", "cache", "web"}));
+}
+
+TEST_F(LiveSandbox, FailedRunsNameWhatChangedAnyway) {
+  struct {
+    char const* name;
+    std::string initial;
+    vec args;
+    char const* fail;
+    int code;
+    std::string out;
+    std::string final_state;
+    size_t ncalls;
+  } const cases[] = {
+      // db and cache come up before web fails.
+      {"Start", "00000", {"live", "start", "web"}, "web", 1, kUp + "db\ncache\n", "11000", 1},
+      // web goes down before db fails.
+      {"Stop", "11111", {"live", "stop", "db"}, "db", 1, kDown + "web\n", "11011", 1},
+      {"NothingMoved",
+       "00000",
+       {"live", "start", "mount"},
+       "mount",
+       1,
+       "orvctl: info: the global state has not changed.\n",
+       "00000",
+       1},
+      {"Silent", "00000", {"-v", "0", "live", "start", "web"}, "web", 1, "", "11000", 1},
+      // The stop part fails: the start is never tried.
+      {"Restart", "11111", {"live", "restart", "db"}, "db", 1, kDown + "web\n", "11011", 1},
+      // The stop part has nothing to do; the start brings mount up, then fails.
+      {"RestartStart", "11100", {"live", "restart", "net"}, "net", 1, kUp + "mount\n", "11110", 2},
+  };
+  for (auto const& c : cases) {
+    set_state(c.initial);
+    write_file(tb + "/tuvo.fail", std::string(c.fail) + "\n");
+    unlink((tb + "/log").c_str());
+    result r = live_cmd(c.args);
+    EXPECT_EQ(r.code, c.code) << c.name;
+    EXPECT_EQ(r.out, c.out) << c.name;
+    EXPECT_NE(r.err.find("injected failure"), std::string::npos) << c.name << ": " << r.err;
+    EXPECT_EQ(state(), c.final_state) << c.name;
+    EXPECT_EQ(tuvo_calls().size(), c.ncalls) << c.name;
+  }
+}
+
+TEST_F(LiveSandbox, DryRunChangesNothing) {
+  result r = live_cmd({"live", "start", "-n", "web"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "would start db\nwould start cache\nwould start web\n");
+  EXPECT_EQ(state(), "00000");
+}
+
+pid_t spawn(vec const& argv, vec const& env, std::string const& out) {
+  std::vector<char*> a, e;
+  for (auto const& s : argv) a.push_back(const_cast<char*>(s.c_str()));
+  for (auto const& s : env) e.push_back(const_cast<char*>(s.c_str()));
+  a.push_back(nullptr);
+  e.push_back(nullptr);
+  posix_spawn_file_actions_t fa;
+  posix_spawn_file_actions_init(&fa);
+  posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_adddup2(&fa, 1, 2);
+  pid_t pid = 0;
+  int rc = posix_spawn(&pid, a[0], &fa, nullptr, a.data(), e.data());
+  posix_spawn_file_actions_destroy(&fa);
+  return rc == 0 ? pid : -1;
+}
+
+int exit_code(pid_t pid) {
+  int wstat = 0;
+  while (waitpid(pid, &wstat, 0) < 0 && errno == EINTR) {
+  }
+  return WIFEXITED(wstat) ? WEXITSTATUS(wstat) : 1000 + WTERMSIG(wstat);
+}
+
+TEST_F(LiveSandbox, WaitsWhileAnotherProcessHoldsTheLiveLock) {
+  int fd = open((live + "/lock").c_str(), O_RDWR | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  struct flock fl {};
+  fl.l_type = F_WRLCK;
+  fl.l_whence = SEEK_SET;
+  ASSERT_EQ(fcntl(fd, F_SETLK, &fl), 0);
+
+  pid_t pid = spawn(orv({"live", "start", "web"}), testbed_env(tb), t / "out");
+  ASSERT_GT(pid, 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  int wstat;
+  EXPECT_EQ(waitpid(pid, &wstat, WNOHANG), 0) << "orv did not wait for the lock";
+  EXPECT_TRUE(tuvo_calls().empty());
+  EXPECT_EQ(state(), "00000");
+
+  close(fd);  // releases the lock
+  EXPECT_EQ(exit_code(pid), 0) << read_file(t / "out");
+  EXPECT_EQ(tuvo_calls().size(), 1u);
+  EXPECT_EQ(state(), "11100");
+}
+
+// Twenty runs at once, starting and stopping everything by turns: the change
+// tool records when each run begins and ends. No two overlap, each exits 0,
+// and the state is what the last run to hold the lock asked for.
+TEST_F(LiveSandbox, ConcurrentRunsNeverOverlap) {
+  constexpr int kRuns = 20;
+  std::vector<pid_t> pids;
+  vec const env = testbed_env(tb, {"ORV_TB_DELAY_MS=20"});
+  for (int i = 0; i < kRuns; ++i) {
+    pid_t pid =
+        spawn(orv({"live", i % 2 ? "stop" : "start", "all"}), env, t / ("out" + std::to_string(i)));
+    ASSERT_GT(pid, 0);
+    pids.push_back(pid);
+  }
+  for (int i = 0; i < kRuns; ++i)
+    EXPECT_EQ(exit_code(pids[i]), 0) << read_file(t / ("out" + std::to_string(i)));
+
+  struct event {
+    long long ns;
+    std::string what;
+    std::string pid;
+  };
+  std::vector<event> events;
+  std::istringstream in(read_file(tb + "/timeline"));
+  for (event e; in >> e.what >> e.pid >> e.ns;) events.push_back(e);
+  ASSERT_EQ(events.size(), 2u * kRuns);
+  std::stable_sort(events.begin(), events.end(),
+                   [](event const& a, event const& b) { return a.ns < b.ns; });
+  for (size_t i = 0; i < events.size(); i += 2) {
+    EXPECT_EQ(events[i].what, "begin") << i;
+    EXPECT_EQ(events[i + 1].what, "end") << i;
+    EXPECT_EQ(events[i].pid, events[i + 1].pid) << "runs overlap at event " << i;
+  }
+
+  // The log is written by each run under the lock, so its last record is
+  // the last run to hold it.
+  auto calls = tuvo_calls();
+  ASSERT_EQ(calls.size(), static_cast<size_t>(kRuns));
+  int starts = 0;
+  for (auto const& c : calls) starts += c[c.size() - 2] == "start";
+  EXPECT_EQ(starts, kRuns / 2);
+  EXPECT_EQ(state(), calls.back()[calls.back().size() - 2] == "start" ? "11111" : "00000");
+}
+
+}  // namespace
