@@ -1,0 +1,155 @@
+// The process group over service directories with the supervision
+// stand-ins, and process kill against real processes: which ones a signal
+// reaches is decided by the status records.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/run.h"
+
+namespace {
+
+using orvtest::orv_path;
+using orvtest::result;
+using orvtest::run;
+using orvtest::tempdir;
+using orvtest::testbed_bin;
+using orvtest::testbed_env;
+using strings = std::vector<std::string>;
+
+class ProcessSandbox : public testing::Test {
+ protected:
+  ~ProcessSandbox() override {
+    for (pid_t p : live_) {
+      kill(p, SIGKILL);
+      waitpid(p, nullptr, 0);
+    }
+  }
+
+  void svdir(strings words) {
+    words.insert(words.begin(), {testbed_bin() + "/tb-svdir", scan.path()});
+    result r = run(words, {"PATH=/usr/bin:/bin"});
+    ASSERT_EQ(r.code, 0) << r.err;
+  }
+  result orv(strings args) {
+    args.insert(args.begin(), {orv_path(), "-s", scan.path(), "process"});
+    return run(args, testbed_env(tb.path()));
+  }
+
+  // A sleeping child; in a process group of its own when asked.
+  pid_t start_sleep(bool own_group = false) {
+    pid_t p = fork();
+    if (p == 0) {
+      if (own_group) setpgid(0, 0);
+      execl("/bin/sleep", "sleep", "60", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    if (own_group) setpgid(p, p);
+    live_.push_back(p);
+    return p;
+  }
+
+  // The signal that ended p within a few seconds, or 0 while it still runs.
+  int ended_by(pid_t p) {
+    for (int i = 0; i < 500; i++) {
+      int st;
+      if (waitpid(p, &st, WNOHANG) == p) {
+        std::erase(live_, p);
+        return WIFSIGNALED(st) ? WTERMSIG(st) : -1;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return 0;
+  }
+
+  bool still_running(pid_t p) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    return waitpid(p, nullptr, WNOHANG) == 0;
+  }
+
+  tempdir scan, tb;
+
+ private:
+  std::vector<pid_t> live_;
+};
+
+std::string const kVtalrmWarning = "orvctl: warning: signal " + std::to_string(SIGVTALRM) +
+                                   " is not natively supported by orv-send, cannot ensure "
+                                   "reliability\n";
+
+TEST_F(ProcessSandbox, NonNativeSignalReachesOnlyTheRecordedPids) {
+  pid_t const a = start_sleep(), b = start_sleep(), c = start_sleep(true);
+  svdir({"a", "up", std::to_string(a)});
+  svdir({"b", "up", std::to_string(b), "flags", "2"});  // not to be signalled
+  svdir({"idle", "down"});
+  // Its low half is minus c's pid: passed on, it would hit c's process group.
+  svdir({"damaged", "rawpid", std::to_string((std::uint64_t{1} << 32) - std::uint64_t(c))});
+
+  result r = orv({"kill", "-s", "VTALRM", "a", "b", "idle", "damaged"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.err, kVtalrmWarning + "orvctl: warning: ignoring invalid pid -" + std::to_string(c) +
+                       " in status file for service " + scan / "damaged" + "\n");
+  EXPECT_EQ(ended_by(a), SIGVTALRM);
+  EXPECT_TRUE(still_running(b));
+  EXPECT_TRUE(still_running(c));
+}
+
+TEST_F(ProcessSandbox, WaitingKillReturnsOnceTheDaemonsAreDead) {
+  pid_t const a = start_sleep(), b = start_sleep();
+  svdir({"a", "up", std::to_string(a)});
+  svdir({"b", "up", std::to_string(b)});
+  result r = orv({"kill", "--signal=SIGVTALRM", "--wait", "--timeout=5000", "a", "b"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.err, kVtalrmWarning);
+  EXPECT_EQ(ended_by(a), SIGVTALRM);
+  EXPECT_EQ(ended_by(b), SIGVTALRM);
+}
+
+TEST_F(ProcessSandbox, MissingStatusFileSendsNothing) {
+  pid_t const a = start_sleep();
+  svdir({"a", "up", std::to_string(a)});
+  svdir({"bare", "nostatus"});
+  result r = orv({"kill", "-s", "VTALRM", "a", "bare"});
+  EXPECT_EQ(r.code, 111);
+  EXPECT_TRUE(still_running(a));
+}
+
+TEST_F(ProcessSandbox, StartStopAndStatusThroughTheSupervisor) {
+  svdir({"web", "down", "age", "5"});
+  svdir({"web/log", "up", "4194310", "age", "5"});
+  svdir({"cron", "nostatus"});
+  std::string const web = scan / "web";
+
+  result r = orv({"status", "-l", "web"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_TRUE(std::regex_match(r.out, std::regex(web + ": down [0-9]+ seconds\n" + web +
+                                                 "/log: up \\(pid 4194310\\) [0-9]+ seconds\n")))
+      << r.out;
+
+  ASSERT_EQ(orv({"start", "-w", "web"}).code, 0);
+  r = orv({"status", "web"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_TRUE(std::regex_match(r.out, std::regex(web + ": up \\(pid [0-9]+\\) [0-9]+ seconds\n")))
+      << r.out;
+  ASSERT_EQ(orv({"stop", "web"}).code, 0);
+  r = orv({"status", "web"});
+  EXPECT_TRUE(std::regex_match(r.out, std::regex(web + ": down [0-9]+ seconds\n"))) << r.out;
+
+  // A record the printer cannot read fails that one service, not the others.
+  r = orv({"status", "cron", "web"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(
+      std::regex_match(r.out, std::regex(scan / "cron" + ": " + web + ": down [0-9]+ seconds\n")))
+      << r.out;
+}
+
+}  // namespace
