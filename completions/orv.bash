@@ -94,6 +94,7 @@ _orv_unquote() {
     \"*\") v=${v:1:${#v}-2} ;;
     *) v=${v//\\ / } ;;
   esac
+  # shellcheck disable=SC2088 # a literal tilde, expanded here
   [[ $v == "~" || $v == "~/"* ]] && v=$HOME${v:1}
   _orv_v=$v
 }

@@ -81,8 +81,8 @@ std::string lines(vec const& v) {
 }
 
 TEST_F(Completion, BashRegistersTheFunction) {
-  result r = run({"/bin/bash", "--norc", "--noprofile", "-c",
-                  "source \"$1\" && complete -p orv", "bash", kCompletions + "/orv.bash"},
+  result r = run({"/bin/bash", "--norc", "--noprofile", "-c", "source \"$1\" && complete -p orv",
+                  "bash", kCompletions + "/orv.bash"},
                  {"PATH=/usr/bin:/bin"});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out, "complete -F _orv orv\n");
@@ -96,29 +96,35 @@ TEST_F(Completion, BashCompletesCommandLines) {
     vec replies;
   } const cases[] = {
       {"orv ", {}, {"help", "live", "process", "repository", "set", "system", "version"}},
-      {"orv -", {}, {"-h", "-V", "-v", "-s", "-l", "-r", "-c", "--help", "--version",
-                     "--verbosity=", "--scandir=", "--livedir=", "--repodir=", "--bootdb=",
-                     "--stmpdir=", "--storelist=", "--color="}},
+      {"orv -",
+       {},
+       {"-h", "-V", "-v", "-s", "-l", "-r", "-c", "--help", "--version",
+        "--verbosity=", "--scandir=", "--livedir=", "--repodir=", "--bootdb=", "--stmpdir=",
+        "--storelist=", "--color="}},
       {"orv --co", {}, {"--color="}},
       // bash keeps what comes before the "=": the replies are the values.
       {"orv --color=", {}, {"yes", "no", "auto"}},
       {"orv --color=a", {}, {"auto"}},
       {"orv -v ", {}, {"0", "1", "2", "3"}},
       {"orv --verbosity=2 re", {}, {"repository"}},
-      {"orv live ", {}, {"help", "install", "restart", "start", "start-everything", "status",
-                         "stop", "stop-everything"}},
-      {"orv -- live -- st", {}, {"start", "start-everything", "status", "stop",
-                                 "stop-everything"}},
+      {"orv live ",
+       {},
+       {"help", "install", "restart", "start", "start-everything", "status", "stop",
+        "stop-everything"}},
+      {"orv -- live -- st", {}, {"start", "start-everything", "status", "stop", "stop-everything"}},
       {"orv system h", {}, {"halt", "help"}},
       {"orv version ", {}, {}},
       {"orv live start -", {}, {"-n", "-t", "--dry-run", "--timeout="}},
-      {"orv live install --", {}, {"--block", "--keep-old", "--init", "--force-essentials",
-                                   "--no-force-essentials", "--conversion-file="}},
+      {"orv live install --",
+       {},
+       {"--block", "--keep-old", "--init", "--force-essentials", "--no-force-essentials",
+        "--conversion-file="}},
       // Options end at the first operand, and after "--".
       {"orv live start web -", {}, {}},
       {"orv live start -- -", {}, {}},
-      {"orv process kill -", {}, {"-W", "-w", "-s", "-t", "--no-wait", "--wait", "--signal=",
-                                  "--timeout="}},
+      {"orv process kill -",
+       {},
+       {"-W", "-w", "-s", "-t", "--no-wait", "--wait", "--signal=", "--timeout="}},
       {"orv process kill -ws US", {}, {"USR1", "USR2"}},
       {"orv process kill --signal=HU", {}, {"HUP"}},
       {"orv set enable -I ", {}, {"fail", "warn", "pull"}},
@@ -130,6 +136,7 @@ TEST_F(Completion, BashCompletesCommandLines) {
       {"orv -s @/sd process start ", {}, {"alias", "db", "my\\ svc", "web"}},
       {"orv -s@/sd process restart -w -t 5 ", {}, {"alias", "db", "my\\ svc", "web"}},
       {"orv --scandir=@/sd process status -l w", {}, {"web"}},
+      {"orv -s '@/sd' process stop -- w", {}, {"web"}},
       {"orv process kill -s HUP d", {"scandir=@/sd"}, {"db"}},
       {"orv -s /nonexistent process stop ", {"scandir=@/sd"}, {}},
       {"orv -s @/sd live start ", {}, {}},
