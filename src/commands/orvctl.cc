@@ -4,12 +4,16 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <string_view>
 
 #include "commands/orvctl.h"
 #include "lib/exitcode.h"
 #include "lib/fmtscan.h"
 #include "lib/gol.h"
 #include "lib/strerr.h"
+
+extern char** environ;
 
 namespace {
 
@@ -52,6 +56,24 @@ char const usage[] =
 
 globals_t record;
 
+// The seven configuration variables, in slot order: one pass over the
+// environment, the first entry of each name winning as with getenv.
+constexpr std::string_view config_names[] = {"scandir", "livedir",   "repodir",  "bootdb",
+                                             "stmpdir", "storelist", "verbosity"};
+static_assert(std::size(config_names) == GOLA_COLOR);
+
+void read_config_env(char const** slots) {
+  for (char const* const* e = environ; *e; e++) {
+    char const* v = *e;
+    for (size_t slot = 0; slot < GOLA_COLOR; slot++) {
+      std::string_view const name = config_names[slot];
+      if (v[0] == name[0] && !slots[slot] && !strncmp(v, name.data(), name.size()) &&
+          v[name.size()] == '=')
+        slots[slot] = v + name.size() + 1;
+    }
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** cargv) {
@@ -59,9 +81,8 @@ int main(int argc, char** cargv) {
   record = globals_defaults;
   g = &record;
 
-  char const* slots[GOLA_N] = {
-      getenv("scandir"), getenv("livedir"),   getenv("repodir"),   getenv("bootdb"),
-      getenv("stmpdir"), getenv("storelist"), getenv("verbosity"), nullptr};
+  char const* slots[GOLA_N] = {};
+  read_config_env(slots);
   uint64_t flags = 0;
   PROG = "orvctl";
   argv += gol_main(argc, argv, rgolb, 2, rgola, GOLA_N, &flags, slots);

@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "lib/bytestr.h"
+
 size_t env_len(char const* const* envp) {
   size_t n = 0;
   while (envp[n]) ++n;
@@ -24,9 +26,10 @@ size_t env_merge(char const** v, size_t vmax, char const* const* envp, size_t en
     // read past the block.
     if (!end) break;
     off += static_cast<size_t>(end - s) + 1;
-    size_t const l = strcspn(s, "=");
+    size_t const l = str_chr(s, '=');
     for (size_t i = 0; i < c; ++i) {
-      if (!strncmp(v[i], s, l) && v[i][l] == '=') {
+      // The first byte settles most entries without a call.
+      if (v[i][0] == s[0] && !strncmp(v[i], s, l) && v[i][l] == '=') {
         v[i] = v[--c];
         break;
       }
