@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/handoff.h"
 #include "support/run.h"
 #include "testbed/common/tblog.h"
 
@@ -25,50 +26,12 @@ vec const kInstall = {"tuvo-set-install", "-r", R, "-c", B, "-l", L, "-e", "--",
 vec const kStartAll = {"tuvo", "-l", L, "-b", "--", "start", "default"};
 vec const kStopAll = {"tuvo", "-l", L, "-bda", "--", "change"};
 
-struct live_case {
-  char const* name;
-  vec args;  // after "orv"
-  vec env;   // added to the environment
-  std::vector<vec> calls;
-  int code;
-  std::string err;
-  std::map<std::string, std::string> control = {};
-  // When not empty, PATH holds only these stand-ins; a name starting with
-  // "!" is a file without execute permission.
-  vec tools = {};
-};
+using live_case = handoff_case;
 
 class LiveHandOff : public testing::TestWithParam<live_case> {};
 
 TEST_P(LiveHandOff, HandsTheExactVectorToTheTool) {
-  live_case const& c = GetParam();
-  tempdir tb;
-  write_file(tb / "tuvo.exit", "0");  // record only: no live directory here
-  for (auto const& [file, content] : c.control) write_file(tb / file, content);
-  vec env = testbed_env(tb.path(), c.env);
-  if (!c.tools.empty()) {
-    std::string bin = tb / "bin";
-    mkdir(bin.c_str(), 0755);
-    for (auto const& t : c.tools) {
-      if (t[0] == '!')
-        write_file(bin + "/" + t.substr(1), "#!/bin/sh\nexit 0\n", 0644);
-      else
-        ASSERT_EQ(symlink((testbed_bin() + "/" + t).c_str(), (bin + "/" + t).c_str()), 0);
-    }
-    env = {"PATH=" + bin, "ORV_TB_DIR=" + tb.path()};
-  }
-  vec argv = {orv_path()};
-  argv.insert(argv.end(), c.args.begin(), c.args.end());
-  result r = run(argv, env);
-  EXPECT_EQ(r.code, c.code);
-  EXPECT_EQ(r.err, c.err);
-  EXPECT_EQ(r.out, "");
-  std::vector<vec> got;
-  for (auto const& call : tb::read_log(tb.path())) {
-    got.push_back(call.argv);
-    EXPECT_TRUE(call.env.empty()) << call.argv[0] << " saw a configuration variable";
-  }
-  EXPECT_EQ(got, c.calls);
+  expect_handoff(GetParam(), {{"tuvo.exit", "0"}});
 }
 
 INSTANTIATE_TEST_SUITE_P(

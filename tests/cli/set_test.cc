@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "commands/orvctl.h"
+#include "support/handoff.h"
 #include "support/run.h"
 #include "testbed/common/tblog.h"
 
@@ -32,35 +33,12 @@ std::string const kBadWhat =
 std::string const kBadSet = "orvctl: fatal: invalid set name\n";
 std::string const kBadService = "orvctl: fatal: invalid service name\n";
 
-struct set_case {
-  char const* name;
-  vec args;                // after "orv"
-  vec env;                 // added to the testbed environment
-  std::vector<vec> calls;  // vectors the tools received, in order
-  int code;
-  std::string err;
-  std::map<std::string, std::string> control = {};  // control files of the stand-ins
-};
+using set_case = handoff_case;
 
 class Set : public testing::TestWithParam<set_case> {};
 
 TEST_P(Set, HandsTheExactVectorToTheTool) {
-  set_case const& c = GetParam();
-  tempdir tb;
-  for (auto const& [file, content] : c.control) write_file(tb / file, content);
-  vec argv = {orv_path()};
-  argv.insert(argv.end(), c.args.begin(), c.args.end());
-  result r = run(argv, testbed_env(tb.path(), c.env));
-  EXPECT_EQ(r.code, c.code);
-  EXPECT_EQ(r.err, c.err);
-  EXPECT_EQ(r.out, "");
-  auto calls = tb::read_log(tb.path());
-  std::vector<vec> got;
-  for (auto const& call : calls) {
-    got.push_back(call.argv);
-    EXPECT_TRUE(call.env.empty()) << call.argv[0] << " saw a configuration variable";
-  }
-  EXPECT_EQ(got, c.calls);
+  expect_handoff(GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,0 +1,30 @@
+// Table-driven runs of the front end against the recording stand-ins: one
+// row gives the command line, the stand-ins' control files, and what the
+// tools must receive.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace orvtest {
+
+struct handoff_case {
+  char const* name;
+  std::vector<std::string> args;                // after "orv"
+  std::vector<std::string> env;                 // added to the testbed environment
+  std::vector<std::vector<std::string>> calls;  // vectors the tools received, in order
+  int code;
+  std::string err;
+  std::map<std::string, std::string> control = {};  // control files of the stand-ins
+  // When not empty, PATH holds only these stand-ins; a name starting with
+  // "!" is a file of that name without execute permission.
+  std::vector<std::string> tools = {};
+};
+
+// Runs the row and checks the exit code, standard error, an empty standard
+// output, the vectors received, and that no tool saw a configuration
+// variable. defaults are control files written before the row's own.
+void expect_handoff(handoff_case const& c, std::map<std::string, std::string> const& defaults = {});
+
+}  // namespace orvtest
