@@ -133,6 +133,8 @@ void repository_list(char const* const* argv);
 void repository_sync(char const* const* argv);
 
 void set_check(char const* const* argv);
+// "tuvo-set-fix" with set check's options, on set (null: every set).
+[[noreturn]] void exec_set_fix(char const* const* argv, char const* set);
 void set_commit(char const* const* argv);
 void set_delete(char const* const* argv);
 void set_disable(char const* const* argv);

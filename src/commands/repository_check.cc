@@ -1,40 +1,4 @@
-// repository check: "tuvo-set-fix" over every set of the repository, hence
-// no "--" and no set name.
 #include "commands/orvctl.h"
-#include "lib/fmtscan.h"
-#include "lib/gol.h"
 
-namespace {
-
-enum : uint64_t { FORCE_ESSENTIAL = 1, UP = 2, FIX = 4 };
-
-constexpr gol_bool rgolb[] = {
-    {0, FORCE_ESSENTIAL, "no-force-essential", 'E'},
-    {FORCE_ESSENTIAL, 0, "force-essential", 'e'},
-    {0, UP, "down", 'd'},
-    {UP, 0, "up", 'u'},
-    {FIX, 0, "fix", 'F'},
-};
-
-}  // namespace
-
-void repository_check(char const* const* argv) {
-  uint64_t flags = 0;
-  gol_argv(argv, rgolb, 5, nullptr, 0, &flags, nullptr);  // operands are ignored
-  char fmt[UINT64_FMT];
-  char const* v[10];
-  size_t n = 0;
-  v[n++] = "tuvo-set-fix";
-  if (g->verbosity != 1) {
-    fmt[uint64_fmt_generic(fmt, g->verbosity, 10)] = 0;
-    v[n++] = "-v";
-    v[n++] = fmt;
-  }
-  v[n++] = "-r";
-  v[n++] = g->repodir;
-  v[n++] = flags & FORCE_ESSENTIAL ? "--force-essential" : "--no-force-essential";
-  v[n++] = flags & UP ? "--fix-up" : "--fix-down";
-  if (!(flags & FIX)) v[n++] = "--dry-run";
-  v[n] = nullptr;
-  main_exec(v);
-}
+// Every set of the repository: no "--" and no set name.
+void repository_check(char const* const* argv) { exec_set_fix(argv, nullptr); }

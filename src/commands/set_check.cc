@@ -1,4 +1,5 @@
-// set check: "tuvo-set-fix" on the working set, a dry run unless --fix.
+// set check and repository check: "tuvo-set-fix", a dry run unless --fix,
+// on the working set or on every set of the repository.
 #include "commands/orvctl.h"
 #include "lib/fmtscan.h"
 #include "lib/gol.h"
@@ -17,7 +18,7 @@ constexpr gol_bool rgolb[] = {
 
 }  // namespace
 
-void set_check(char const* const* argv) {
+void exec_set_fix(char const* const* argv, char const* set) {
   uint64_t flags = 0;
   gol_argv(argv, rgolb, 5, nullptr, 0, &flags, nullptr);  // operands are ignored
   char fmt[UINT64_FMT];
@@ -34,8 +35,12 @@ void set_check(char const* const* argv) {
   v[n++] = flags & FORCE_ESSENTIAL ? "--force-essential" : "--no-force-essential";
   v[n++] = flags & UP ? "--fix-up" : "--fix-down";
   if (!(flags & FIX)) v[n++] = "--dry-run";
-  v[n++] = "--";
-  v[n++] = "current";
+  if (set) {
+    v[n++] = "--";
+    v[n++] = set;
+  }
   v[n] = nullptr;
   main_exec(v);
 }
+
+void set_check(char const* const* argv) { exec_set_fix(argv, "current"); }
