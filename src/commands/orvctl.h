@@ -113,8 +113,8 @@ int run_tuvo_change(char const* const* names, size_t nnames, int up, unsigned dr
 // names of the atomic services whose up/down bit differs between the n-byte
 // snapshots. Dies with 111 (read or write failure) or 4 (invalid database,
 // or one whose service count is not n) on failure.
-void kx_report_state_change(uint32_t n, char const* before, char const* after,
-                            char const* compiled, int up);
+void kx_report_state_change(uint32_t n, char const* before, char const* after, char const* compiled,
+                            int up);
 // Execs "tuvo" to start bundle (timeout in ms, 0 for none; dryrun 0 or 1);
 // shared with system boot.
 [[noreturn]] void exec_live_start_everything(uint32_t timeout, unsigned dryrun, char const* bundle);
@@ -125,6 +125,11 @@ void process_restart(char const* const* argv);
 void process_start(char const* const* argv);
 void process_status(char const* const* argv);
 void process_stop(char const* const* argv);
+// Dies unless every service has a directory in the scan directory.
+void process_check_services(char const* const* services, size_t n);
+// Hands the n services to "orv-send" with opts (and -T when timeout is not 0).
+[[noreturn]] void process_send_svc(char const* opts, char const* const* services, size_t n,
+                                   uint32_t timeout);
 
 void repository_check(char const* const* argv);
 void repository_help(char const* const* argv);

@@ -10,8 +10,7 @@
 #include "lib/smallbuf.h"
 #include "lib/strerr.h"
 
-int check_service(char const* name, size_t scandirlen);
-void process_check_services(char const* const* services, size_t n);
+namespace {
 
 // 1: scandir/name is a directory (symbolic links followed); 0: it does not
 // exist or is something else; -1: it cannot be examined, errno set.
@@ -27,6 +26,8 @@ int check_service(char const* name, size_t scandirlen) {
   if (stat(p, &st) < 0) return errno == ENOENT ? 0 : -1;
   return S_ISDIR(st.st_mode) ? 1 : 0;
 }
+
+}  // namespace
 
 void process_check_services(char const* const* services, size_t n) {
   size_t const scandirlen = strlen(g->scandir);

@@ -14,10 +14,6 @@
 #include "lib/smallbuf.h"
 #include "lib/strerr.h"
 
-void process_check_services(char const* const* services, size_t n);
-[[noreturn]] void process_send_svc(char const* opts, char const* const* services, size_t n,
-                                   uint32_t timeout);
-
 namespace {
 
 enum : uint64_t { WAIT = 0x1 };

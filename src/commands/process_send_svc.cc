@@ -8,9 +8,6 @@
 #include "lib/smallbuf.h"
 #include "lib/strerr.h"
 
-[[noreturn]] void process_send_svc(char const* opts, char const* const* services, size_t n,
-                                   uint32_t timeout);
-
 void process_send_svc(char const* opts, char const* const* services, size_t n, uint32_t timeout) {
   size_t const scandirlen = strlen(g->scandir);
   size_t space = 0;

@@ -6,10 +6,6 @@
 #include "lib/gol.h"
 #include "lib/strerr.h"
 
-void process_check_services(char const* const* services, size_t n);
-[[noreturn]] void process_send_svc(char const* opts, char const* const* services, size_t n,
-                                   uint32_t timeout);
-
 namespace {
 
 enum : uint64_t { PERMANENT = 0x2, WAIT = 0x4 };

@@ -16,8 +16,6 @@
 #include "lib/strerr.h"
 #include "lib/wait.h"
 
-void process_check_services(char const* const* services, size_t n);
-
 namespace {
 
 enum : uint64_t { WITH_LOGS = 0x1 };

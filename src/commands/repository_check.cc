@@ -1,4 +1,6 @@
 #include "commands/orvctl.h"
 
 // Every set of the repository: no "--" and no set name.
-void repository_check(char const* const* argv) { exec_set_fix(argv, nullptr); }
+void repository_check(char const* const* argv) {
+  exec_set_fix(argv, nullptr);
+}

@@ -43,4 +43,6 @@ void exec_set_fix(char const* const* argv, char const* set) {
   main_exec(v);
 }
 
-void set_check(char const* const* argv) { exec_set_fix(argv, "current"); }
+void set_check(char const* const* argv) {
+  exec_set_fix(argv, "current");
+}
