@@ -26,13 +26,7 @@ void live_install(char const* const* argv) {
   gol_argv(argv, rgolb, 5, rgola, 1, &flags, &conversion);  // operands are ignored
   char fmt[UINT64_FMT];
   char const* v[20];
-  size_t n = 0;
-  v[n++] = "tuvo-set-install";
-  if (g->verbosity != 1) {
-    fmt[uint64_fmt_generic(fmt, g->verbosity, 10)] = 0;
-    v[n++] = "-v";
-    v[n++] = fmt;
-  }
+  size_t n = kx_tool_head(v, "tuvo-set-install", fmt);
   v[n++] = "-r";
   v[n++] = g->repodir;
   v[n++] = "-c";

@@ -25,13 +25,7 @@ void exec_live_start_everything(uint32_t timeout, unsigned dryrun, char const* b
   char vfmt[UINT64_FMT];
   char tfmt[UINT64_FMT];
   char const* v[14];
-  size_t n = 0;
-  v[n++] = "tuvo";
-  if (g->verbosity != 1) {
-    vfmt[uint64_fmt_generic(vfmt, g->verbosity, 10)] = 0;
-    v[n++] = "-v";
-    v[n++] = vfmt;
-  }
+  size_t n = kx_tool_head(v, "tuvo", vfmt);
   if (timeout) {
     tfmt[uint64_fmt_generic(tfmt, timeout, 10)] = 0;
     v[n++] = "-t";

@@ -30,13 +30,7 @@ void live_stop_everything(char const* const* argv) {
     strerr_die(EXIT_USAGE, {"timeout must be an integer (milliseconds)"});
   char fmt[UINT64_FMT];
   char const* v[13];
-  size_t n = 0;
-  v[n++] = "tuvo";
-  if (g->verbosity != 1) {
-    fmt[uint64_fmt_generic(fmt, g->verbosity, 10)] = 0;
-    v[n++] = "-v";
-    v[n++] = fmt;
-  }
+  size_t n = kx_tool_head(v, "tuvo", fmt);
   if (timeout) {
     // The user's own text goes on, leading zeros and all.
     v[n++] = "-t";

@@ -76,6 +76,11 @@ size_t kx_equote(char const** out, char const* const* argv, size_t n, char const
 // "unable to write to stdout" when that fails; exits 0 otherwise.
 [[noreturn]] void kx_print_and_exit(char const* text);
 
+// Starts a tool's vector: its name, then "-v" and the verbosity in decimal
+// when verbosity is not 1 or always is set. Returns the elements written
+// (1 or 3). vfmt, UINT64_FMT bytes, holds the number as long as v is used.
+size_t kx_tool_head(char const** v, char const* tool, char* vfmt, bool always = false);
+
 // Top level.
 void main_help(char const* const* argv);
 void main_version(char const* const* argv);

@@ -47,11 +47,7 @@ void repository_init(char const* const* argv) {
   if (!copy || !buf) strerr_diesys(EXIT_SYSTEM, {"unable to ", "build argument vector"});
   char const** v = buf.get();
   char fmt[UINT64_FMT];
-  fmt[uint64_fmt_generic(fmt, g->verbosity, 10)] = 0;
-  size_t n = 0;
-  v[n++] = "tuvo-repo-init";
-  v[n++] = "-v";
-  v[n++] = fmt;
+  size_t n = kx_tool_head(v, "tuvo-repo-init", fmt, true);
   v[n++] = "-r";
   v[n++] = g->repodir;
   if (flags & FORCE) v[n++] = "-f";

@@ -6,13 +6,7 @@
 void repository_list(char const* const*) {
   char fmt[UINT64_FMT];
   char const* v[9];
-  size_t n = 0;
-  v[n++] = "tuvo-repo-list";
-  if (g->verbosity != 1) {
-    fmt[uint64_fmt_generic(fmt, g->verbosity, 10)] = 0;
-    v[n++] = "-v";
-    v[n++] = fmt;
-  }
+  size_t n = kx_tool_head(v, "tuvo-repo-list", fmt);
   v[n++] = "-r";
   v[n++] = g->repodir;
   v[n++] = "-x";

@@ -16,13 +16,7 @@ void repository_sync(char const* const* argv) {
   gol_argv(argv, nullptr, 0, rgola, 1, nullptr, &user);  // operands are ignored
   char fmt[UINT64_FMT];
   char const* v[9];
-  size_t n = 0;
-  v[n++] = "tuvo-repo-sync";
-  if (g->verbosity != 1) {
-    fmt[uint64_fmt_generic(fmt, g->verbosity, 10)] = 0;
-    v[n++] = "-v";
-    v[n++] = fmt;
-  }
+  size_t n = kx_tool_head(v, "tuvo-repo-sync", fmt);
   v[n++] = "-r";
   v[n++] = g->repodir;
   if (user) {

@@ -45,13 +45,7 @@ constexpr size_t FIXED_ELEMENTS = 15;
   if (!buf) strerr_diesys(EXIT_SYSTEM, {"unable to ", "build argument vector"});
   char const** v = buf.get();
   char fmt[UINT64_FMT];
-  size_t n = 0;
-  v[n++] = "tuvo-set-change";
-  if (g->verbosity != 1) {
-    fmt[uint64_fmt_generic(fmt, g->verbosity, 10)] = 0;
-    v[n++] = "-v";
-    v[n++] = fmt;
-  }
+  size_t n = kx_tool_head(v, "tuvo-set-change", fmt);
   v[n++] = "-r";
   v[n++] = g->repodir;
   if (flags & IGNORE_DEPENDENCIES) v[n++] = "-f";

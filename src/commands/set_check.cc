@@ -23,13 +23,7 @@ void exec_set_fix(char const* const* argv, char const* set) {
   gol_argv(argv, rgolb, 5, nullptr, 0, &flags, nullptr);  // operands are ignored
   char fmt[UINT64_FMT];
   char const* v[12];
-  size_t n = 0;
-  v[n++] = "tuvo-set-fix";
-  if (g->verbosity != 1) {
-    fmt[uint64_fmt_generic(fmt, g->verbosity, 10)] = 0;
-    v[n++] = "-v";
-    v[n++] = fmt;
-  }
+  size_t n = kx_tool_head(v, "tuvo-set-fix", fmt);
   v[n++] = "-r";
   v[n++] = g->repodir;
   v[n++] = flags & FORCE_ESSENTIAL ? "--force-essential" : "--no-force-essential";

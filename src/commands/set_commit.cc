@@ -25,13 +25,7 @@ void set_commit(char const* const* argv) {
   gol_argv(argv, rgolb, 2, rgola, 2, &flags, values);  // operands are ignored
   char fmt[UINT64_FMT];
   char const* v[15];
-  size_t n = 0;
-  v[n++] = "tuvo-set-commit";
-  if (g->verbosity != 1) {
-    fmt[uint64_fmt_generic(fmt, g->verbosity, 10)] = 0;
-    v[n++] = "-v";
-    v[n++] = fmt;
-  }
+  size_t n = kx_tool_head(v, "tuvo-set-commit", fmt);
   v[n++] = "-r";
   v[n++] = g->repodir;
   v[n++] = "-D";

@@ -19,13 +19,7 @@ constexpr gol_bool rgolb[] = {
 [[noreturn]] void set_copy(char const* source, char const* destination, bool force) {
   char fmt[UINT64_FMT];
   char const* v[10];
-  size_t n = 0;
-  v[n++] = "tuvo-set-copy";
-  if (g->verbosity != 1) {
-    fmt[uint64_fmt_generic(fmt, g->verbosity, 10)] = 0;
-    v[n++] = "-v";
-    v[n++] = fmt;
-  }
+  size_t n = kx_tool_head(v, "tuvo-set-copy", fmt);
   v[n++] = "-r";
   v[n++] = g->repodir;
   if (force) v[n++] = "-f";

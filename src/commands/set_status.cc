@@ -30,11 +30,7 @@ void set_status(char const* const* argv) {
   if (!buf) strerr_diesys(EXIT_SYSTEM, {"unable to ", "build argument vector"});
   char const** v = buf.get();
   char fmt[UINT64_FMT];
-  fmt[uint64_fmt_generic(fmt, g->verbosity, 10)] = 0;
-  size_t n = 0;
-  v[n++] = "tuvo-set-status";
-  v[n++] = "-v";
-  v[n++] = fmt;
+  size_t n = kx_tool_head(v, "tuvo-set-status", fmt, true);
   v[n++] = "-r";
   v[n++] = g->repodir;
   v[n++] = flags & WITHOUT_ESSENTIALS ? "--without-essentials" : "--with-essentials";
