@@ -95,12 +95,12 @@ struct fixture {
     write_file(d / "file", "plain file\n", 0644);
   }
   // A path from folder names separated by ":", each made absolute.
-  std::string path(std::string const& spec) const {
+  std::string path(std::string const& names) const {
     std::string out;
     size_t i = 0;
     for (;;) {
-      size_t j = spec.find(':', i);
-      std::string el = spec.substr(i, j == std::string::npos ? std::string::npos : j - i);
+      size_t j = names.find(':', i);
+      std::string el = names.substr(i, j == std::string::npos ? std::string::npos : j - i);
       if (!el.empty()) out += d / el;
       if (j == std::string::npos) break;
       out += ':';
