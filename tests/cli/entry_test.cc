@@ -33,6 +33,8 @@ struct entry_case {
   std::string err;
 };
 
+void PrintTo(entry_case const& c, std::ostream* os) { *os << c.name; }
+
 std::string help_text() {
   return run({orv_path(), "help"}, {"PATH=/usr/bin:/bin"}).out;
 }

@@ -86,6 +86,8 @@ struct slurp_case {
   size_t want_len;
 };
 
+void PrintTo(slurp_case const& c, std::ostream* os) { *os << c.name; }
+
 class Slurpn : public testing::TestWithParam<slurp_case> {};
 
 TEST_P(Slurpn, AppendsUntilEndOfFileWithinTheLimit) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,9 @@ struct handoff_case {
   // "!" is a file of that name without execute permission.
   std::vector<std::string> tools = {};
 };
+
+// Rows print as their name in test listings.
+inline void PrintTo(handoff_case const& c, std::ostream* os) { *os << c.name; }
 
 // Runs the row and checks the exit code, standard error, an empty standard
 // output, the vectors received, and that no tool saw a configuration
