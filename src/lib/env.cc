@@ -3,6 +3,7 @@
 #include "lib/env.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "lib/bytestr.h"
@@ -17,7 +18,17 @@ size_t env_merge(char const** v, size_t vmax, char const* const* envp, size_t en
                  char const* modifs, size_t modiflen) {
   if (envlen >= vmax) return 0;
   size_t c = envlen;
-  for (size_t i = 0; i < envlen; ++i) v[i] = envp[i];
+  // First bytes present in v: an entry whose first byte is absent has
+  // nothing to remove, and most blocks are removals of absent names.
+  uint64_t first[4] = {};
+  auto mark = [&first](char const* s) {
+    auto const b = static_cast<unsigned char>(s[0]);
+    first[b >> 6] |= uint64_t{1} << (b & 63);
+  };
+  for (size_t i = 0; i < envlen; ++i) {
+    v[i] = envp[i];
+    mark(v[i]);
+  }
   size_t off = 0;
   while (off < modiflen) {
     char const* s = modifs + off;
@@ -27,16 +38,19 @@ size_t env_merge(char const** v, size_t vmax, char const* const* envp, size_t en
     if (!end) break;
     off += static_cast<size_t>(end - s) + 1;
     size_t const l = str_chr(s, '=');
-    for (size_t i = 0; i < c; ++i) {
-      // The first byte settles most entries without a call.
-      if (v[i][0] == s[0] && !strncmp(v[i], s, l) && v[i][l] == '=') {
-        v[i] = v[--c];
-        break;
+    auto const b = static_cast<unsigned char>(s[0]);
+    if (first[b >> 6] & (uint64_t{1} << (b & 63))) {
+      for (size_t i = 0; i < c; ++i) {
+        if (v[i][0] == s[0] && !strncmp(v[i], s, l) && v[i][l] == '=') {
+          v[i] = v[--c];
+          break;
+        }
       }
     }
     if (s[l] == '=') {
       if (c >= vmax) return 0;
       v[c++] = s;
+      mark(s);
     }
   }
   if (c >= vmax) return 0;

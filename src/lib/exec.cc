@@ -42,7 +42,7 @@ void execvep_internal(char const* prog, char const* const* argv, char const* con
   // One buffer for all candidates, sized for the longest element.
   size_t longest = 0;
   for (char const* s = path;;) {
-    size_t const l = strcspn(s, ":");
+    size_t const l = str_chr(s, ':');
     if (l > longest) longest = l;
     if (!s[l]) break;
     s += l + 1;
@@ -55,7 +55,7 @@ void execvep_internal(char const* prog, char const* const* argv, char const* con
   // Nothing tried (no non-empty element) means nothing found.
   errno = ENOENT;
   for (char const* s = path;;) {
-    size_t const l = strcspn(s, ":");
+    size_t const l = str_chr(s, ':');
     if (l) {  // empty elements never mean the current directory
       memcpy(cand, s, l);
       cand[l] = '/';
@@ -76,7 +76,7 @@ void execvep_internal(char const* prog, char const* const* argv, char const* con
 }
 
 void execvep(char const* prog, char const* const* argv, char const* const* envp, char const* path) {
-  if (strchr(prog, '/')) {
+  if (prog[str_chr(prog, '/')]) {
     do_execve(prog, argv, envp);
     return;
   }
