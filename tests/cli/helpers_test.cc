@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include "support/run.h"
+#include "support/sleepers.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define ORV_TEST_SANITIZED 1
@@ -220,49 +221,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 class KillHelperSignals : public testing::Test {
  protected:
-  ~KillHelperSignals() override {
-    for (pid_t p : live_) {
-      kill(p, SIGKILL);
-      waitpid(p, nullptr, 0);
-    }
-  }
-
-  // A sleeping child; in a process group of its own when asked.
-  pid_t start_sleep(bool own_group = false) {
-    pid_t p = fork();
-    if (p == 0) {
-      if (own_group) setpgid(0, 0);
-      execl("/bin/sleep", "sleep", "60", static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    if (own_group) setpgid(p, p);
-    live_.push_back(p);
-    return p;
-  }
-
-  // The signal that ended p within a few seconds, or 0 while it still runs.
-  int ended_by(pid_t p) {
-    for (int i = 0; i < 500; i++) {
-      int st;
-      if (waitpid(p, &st, WNOHANG) == p) {
-        std::erase(live_, p);
-        return WIFSIGNALED(st) ? WTERMSIG(st) : -1;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return 0;
-  }
-
-  // Still running, after a pause long enough for a stray signal to land.
-  bool still_running(pid_t p) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    return waitpid(p, nullptr, WNOHANG) == 0;
-  }
+  pid_t start_sleep(bool own_group = false) { return procs.start(own_group); }
+  int ended_by(pid_t p) { return procs.ended_by(p); }
+  bool still_running(pid_t p) { return procs.still_running(p); }
 
   static std::string num(long n) { return std::to_string(n); }
 
  private:
-  std::vector<pid_t> live_;
+  orvtest::sleepers procs;
 };
 
 TEST_F(KillHelperSignals, SignalsExactlyTheListedPids) {

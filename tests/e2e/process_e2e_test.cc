@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "support/run.h"
+#include "support/sleepers.h"
 
 namespace {
 
@@ -28,13 +29,6 @@ using strings = std::vector<std::string>;
 
 class ProcessSandbox : public testing::Test {
  protected:
-  ~ProcessSandbox() override {
-    for (pid_t p : live_) {
-      kill(p, SIGKILL);
-      waitpid(p, nullptr, 0);
-    }
-  }
-
   void svdir(strings words) {
     words.insert(words.begin(), {testbed_bin() + "/tb-svdir", scan.path()});
     result r = run(words, {"PATH=/usr/bin:/bin"});
@@ -45,41 +39,14 @@ class ProcessSandbox : public testing::Test {
     return run(args, testbed_env(tb.path()));
   }
 
-  // A sleeping child; in a process group of its own when asked.
-  pid_t start_sleep(bool own_group = false) {
-    pid_t p = fork();
-    if (p == 0) {
-      if (own_group) setpgid(0, 0);
-      execl("/bin/sleep", "sleep", "60", static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    if (own_group) setpgid(p, p);
-    live_.push_back(p);
-    return p;
-  }
-
-  // The signal that ended p within a few seconds, or 0 while it still runs.
-  int ended_by(pid_t p) {
-    for (int i = 0; i < 500; i++) {
-      int st;
-      if (waitpid(p, &st, WNOHANG) == p) {
-        std::erase(live_, p);
-        return WIFSIGNALED(st) ? WTERMSIG(st) : -1;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return 0;
-  }
-
-  bool still_running(pid_t p) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    return waitpid(p, nullptr, WNOHANG) == 0;
-  }
+  pid_t start_sleep(bool own_group = false) { return procs.start(own_group); }
+  int ended_by(pid_t p) { return procs.ended_by(p); }
+  bool still_running(pid_t p) { return procs.still_running(p); }
 
   tempdir scan, tb;
 
  private:
-  std::vector<pid_t> live_;
+  orvtest::sleepers procs;
 };
 
 std::string const kVtalrmWarning = "orvctl: warning: signal " + std::to_string(SIGVTALRM) +
