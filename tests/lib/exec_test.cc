@@ -21,18 +21,11 @@
 
 namespace {
 
+using orvtest::read_all;
 using orvtest::tempdir;
 using orvtest::write_file;
 
 char const* const kNoEnv[] = {nullptr};
-
-std::string read_all(int fd) {
-  std::string s;
-  char buf[4096];
-  ssize_t r;
-  while ((r = read(fd, buf, sizeof buf)) > 0) s.append(buf, static_cast<size_t>(r));
-  return s;
-}
 
 struct outcome {
   int status = 0;      // wait status

@@ -23,18 +23,11 @@ extern char** environ;
 
 namespace {
 
+using orvtest::read_all;
 using orvtest::tempdir;
 using orvtest::write_file;
 
 char const* const kNoEnv[] = {nullptr};
-
-std::string read_all(int fd) {
-  std::string s;
-  char buf[4096];
-  ssize_t r;
-  while ((r = read(fd, buf, sizeof buf)) > 0) s.append(buf, static_cast<size_t>(r));
-  return s;
-}
 
 int wait_for(pid_t pid) {
   int st = 0;

@@ -148,6 +148,14 @@ void write_file(std::string const& path, std::string const& content, unsigned mo
   chmod(path.c_str(), mode);
 }
 
+std::string read_all(int fd) {
+  std::string s;
+  char buf[4096];
+  ssize_t r;
+  while ((r = read(fd, buf, sizeof buf)) > 0) s.append(buf, static_cast<size_t>(r));
+  return s;
+}
+
 std::string read_file(std::string const& path) {
   std::ifstream f(path, std::ios::binary);
   std::stringstream s;

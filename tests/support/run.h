@@ -52,6 +52,9 @@ class tempdir {
   std::string path_;
 };
 
+// Everything readable from fd until end of file or an error.
+std::string read_all(int fd);
+
 void write_file(std::string const& path, std::string const& content, unsigned mode = 0644);
 std::string read_file(std::string const& path);
 bool file_exists(std::string const& path);
