@@ -101,7 +101,9 @@ TEST_P(Slurpn, AppendsUntilEndOfFileWithinTheLimit) {
   ASSERT_TRUE(stralloc_catb(&sa, c.prefix.data(), c.prefix.size()));
   errno = 0;
   EXPECT_EQ(slurpn(fd, &sa, c.max), c.want);
-  if (!c.want) EXPECT_EQ(errno, c.want_errno);
+  if (!c.want) {
+    EXPECT_EQ(errno, c.want_errno);
+  }
   ASSERT_EQ(sa.len, c.want_len);
   std::string all = c.prefix + content;
   EXPECT_EQ(std::string(sa.data, sa.len), all.substr(0, c.want_len));

@@ -27,7 +27,9 @@ TEST(Sig, TableHasThePlatformNumbers) {
     EXPECT_STREQ(sig_table[k].name, want[k].name);
     EXPECT_EQ(sig_table[k].number, want[k].number);
     EXPECT_EQ(sig_number(want[k].name), want[k].number) << want[k].name;
-    if (k) EXPECT_LT(strcasecmp(sig_table[k - 1].name, sig_table[k].name), 0);
+    if (k) {
+      EXPECT_LT(strcasecmp(sig_table[k - 1].name, sig_table[k].name), 0);
+    }
   }
 }
 
