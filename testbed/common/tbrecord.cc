@@ -75,7 +75,17 @@ std::string tb_dir() {
   return d ? d : "";
 }
 
+namespace {
+std::string tool_name = "stand-in";
+}
+
+void tb_fail(int code, std::string const& msg) {
+  std::fprintf(stderr, "%s: fatal: %s\n", tool_name.c_str(), msg.c_str());
+  std::exit(code);
+}
+
 void tb_record(int argc, char** argv) {
+  if (argc > 0) tool_name = tb_tool_name(argv[0]);
   std::string dir = tb_dir();
   if (dir.empty()) return;
 

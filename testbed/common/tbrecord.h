@@ -10,6 +10,10 @@
 // or .exit says to end; returns when the tool should do its own work.
 void tb_record(int argc, char** argv);
 
+// Prints "<tool>: fatal: <msg>" on standard error and exits with code; the
+// tool's name is the one tb_record saw.
+[[noreturn]] void tb_fail(int code, std::string const& msg);
+
 // The last path component of argv[0].
 std::string tb_tool_name(char const* argv0);
 

@@ -41,13 +41,8 @@ struct decl {
   std::vector<std::string> contents;  // bundle contents or essential names
 };
 
-[[noreturn]] void fail(int code, std::string const& msg) {
-  std::fprintf(stderr, "tb-tuvo-compile: fatal: %s\n", msg.c_str());
-  std::exit(code);
-}
-
 [[noreturn]] void bad(int line, std::string const& msg) {
-  fail(1, "line " + std::to_string(line) + ": " + msg);
+  tb_fail(1, "line " + std::to_string(line) + ": " + msg);
 }
 
 std::vector<decl> parse(std::istream& in) {
@@ -175,18 +170,18 @@ tbtuvo::database build(std::vector<decl> const& decls) {
 
 int main(int argc, char** argv) {
   tb_record(argc, argv);
-  if (argc != 3) fail(100, "usage: tb-tuvo-compile SOURCE OUTDIR");
+  if (argc != 3) tb_fail(100, "usage: tb-tuvo-compile SOURCE OUTDIR");
   std::string source = argv[1];
   std::vector<decl> decls;
   if (source == "-") {
     decls = parse(std::cin);
   } else {
     std::ifstream in(source);
-    if (!in) fail(111, "unable to open " + source);
+    if (!in) tb_fail(111, "unable to open " + source);
     decls = parse(in);
   }
   tbtuvo::database db = build(decls);
   std::string err;
-  if (!tbtuvo::write_compiled(db, argv[2], err)) fail(111, err);
+  if (!tbtuvo::write_compiled(db, argv[2], err)) tb_fail(111, err);
   return 0;
 }

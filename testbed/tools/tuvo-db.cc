@@ -13,29 +13,20 @@
 #include "tbrecord.h"
 #include "tbtuvo.h"
 
-namespace {
-
-[[noreturn]] void fail(int code, std::string const& msg) {
-  std::fprintf(stderr, "tuvo-db: fatal: %s\n", msg.c_str());
-  std::exit(code);
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
   tb_record(argc, argv);
   tbtuvo::options o;
   std::string err;
-  if (!tbtuvo::parse_options(argc, argv, "beE", "vl", o, err)) fail(100, err);
+  if (!tbtuvo::parse_options(argc, argv, "beE", "vl", o, err)) tb_fail(100, err);
   if (!o.value('l') || o.rest >= static_cast<size_t>(argc) ||
       std::string(argv[o.rest]) != "atomics")
-    fail(100,
-         "usage: tuvo-db [ -v verbosity ] [ -b ] [ -e | -E ] -l livedir [ -- ] "
-         "atomics names...");
+    tb_fail(100,
+            "usage: tuvo-db [ -v verbosity ] [ -b ] [ -e | -E ] -l livedir [ -- ] "
+            "atomics names...");
   tbtuvo::database db;
-  if (!tbtuvo::read_compiled(*o.value('l') + "/compiled", db, err)) fail(111, err);
+  if (!tbtuvo::read_compiled(*o.value('l') + "/compiled", db, err)) tb_fail(111, err);
   std::vector<uint32_t> atomics;
-  if (!tbtuvo::resolve(db, {argv + o.rest + 1, argv + argc}, atomics, err)) fail(1, err);
+  if (!tbtuvo::resolve(db, {argv + o.rest + 1, argv + argc}, atomics, err)) tb_fail(1, err);
   bool essentials = o.last_of("eE") == 'E';
   std::string out;
   for (uint32_t i : atomics)

@@ -21,46 +21,37 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-[[noreturn]] void fail(int code, std::string const& msg) {
-  std::fprintf(stderr, "tuvo-init: fatal: %s\n", msg.c_str());
-  std::exit(code);
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
   tb_record(argc, argv);
   tbtuvo::options o;
   std::string err;
-  if (!tbtuvo::parse_options(argc, argv, "b", "vplc", o, err)) fail(100, err);
+  if (!tbtuvo::parse_options(argc, argv, "b", "vplc", o, err)) tb_fail(100, err);
   if (!o.value('l') || !o.value('c') || o.rest + 1 != static_cast<size_t>(argc))
-    fail(100,
-         "usage: tuvo-init [ -v verbosity ] [ -p prefix ] [ -b ] -l livedir -c compiled "
-         "[ -- ] scandir");
+    tb_fail(100,
+            "usage: tuvo-init [ -v verbosity ] [ -p prefix ] [ -b ] -l livedir -c compiled "
+            "[ -- ] scandir");
   std::string livedir = *o.value('l'), compiled = *o.value('c');
 
   tbtuvo::database db;
-  if (!tbtuvo::read_compiled(compiled, db, err)) fail(1, err);
-  if (fs::exists(livedir + "/state")) fail(1, "live directory already initialised: " + livedir);
+  if (!tbtuvo::read_compiled(compiled, db, err)) tb_fail(1, err);
+  if (fs::exists(livedir + "/state")) tb_fail(1, "live directory already initialised: " + livedir);
 
   std::error_code ec;
   fs::create_directories(livedir, ec);
-  if (ec) fail(111, "unable to mkdir " + livedir + ": " + ec.message());
+  if (ec) tb_fail(111, "unable to mkdir " + livedir + ": " + ec.message());
   std::string dest = livedir + "/compiled";
   fs::remove_all(dest, ec);
   fs::create_directory(dest, ec);
-  if (ec) fail(111, "unable to mkdir " + dest + ": " + ec.message());
+  if (ec) tb_fail(111, "unable to mkdir " + dest + ": " + ec.message());
   for (auto const& entry : fs::directory_iterator(compiled, ec)) {
     if (!entry.is_regular_file()) continue;
     fs::copy_file(entry.path(), dest / entry.path().filename(), ec);
-    if (ec) fail(111, "unable to copy " + entry.path().string() + ": " + ec.message());
+    if (ec) tb_fail(111, "unable to copy " + entry.path().string() + ": " + ec.message());
   }
-  if (ec) fail(111, "unable to read " + compiled + ": " + ec.message());
+  if (ec) tb_fail(111, "unable to read " + compiled + ": " + ec.message());
   // The compiled lock must exist for shared locking even if the source lacked it.
-  if (!fs::exists(dest + "/lock") && !tbtuvo::spew(dest + "/lock", "", err)) fail(111, err);
-  if (!tbtuvo::spew(livedir + "/lock", "", err)) fail(111, err);
-  if (!tbtuvo::write_state(livedir, std::string(db.services.size(), '\0'), err)) fail(111, err);
+  if (!fs::exists(dest + "/lock") && !tbtuvo::spew(dest + "/lock", "", err)) tb_fail(111, err);
+  if (!tbtuvo::spew(livedir + "/lock", "", err)) tb_fail(111, err);
+  if (!tbtuvo::write_state(livedir, std::string(db.services.size(), '\0'), err)) tb_fail(111, err);
   return 0;
 }

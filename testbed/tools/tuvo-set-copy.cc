@@ -19,22 +19,14 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-[[noreturn]] void fail(int code, std::string const& msg) {
-  std::fprintf(stderr, "tuvo-set-copy: fatal: %s\n", msg.c_str());
-  std::exit(code);
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
   tb_record(argc, argv);
   tbtuvo::options o;
   std::string err;
-  if (!tbtuvo::parse_options(argc, argv, "f", "vr", o, err)) fail(100, err);
+  if (!tbtuvo::parse_options(argc, argv, "f", "vr", o, err)) tb_fail(100, err);
   if (!o.value('r') || o.rest + 2 != static_cast<size_t>(argc))
-    fail(100, "usage: tuvo-set-copy [ -v verbosity ] -r repodir [ -f ] [ -- ] source destination");
+    tb_fail(100,
+            "usage: tuvo-set-copy [ -v verbosity ] -r repodir [ -f ] [ -- ] source destination");
   fs::path sets = fs::path(*o.value('r')) / "sets";
   std::error_code ec;
   if (!fs::is_directory(sets, ec)) return 0;
@@ -43,19 +35,20 @@ int main(int argc, char** argv) {
   // "..", "" or a path would reach outside the sets.
   for (std::string const& name : {source, destination})
     if (name.empty() || name[0] == '.' || name.find('/') != std::string::npos)
-      fail(100, "invalid set name: " + name);
+      tb_fail(100, "invalid set name: " + name);
   fs::path from = sets / source, to = sets / destination;
   bool const have_source = fs::exists(from, ec);
-  if (!have_source && source != "current") fail(1, "no such set: " + source);
+  if (!have_source && source != "current") tb_fail(1, "no such set: " + source);
   if (fs::exists(to, ec)) {
-    if (!o.has('f')) fail(1, "set already exists: " + destination);
+    if (!o.has('f')) tb_fail(1, "set already exists: " + destination);
     fs::remove_all(to, ec);
-    if (ec) fail(111, "unable to remove " + to.string() + ": " + ec.message());
+    if (ec) tb_fail(111, "unable to remove " + to.string() + ": " + ec.message());
   }
   if (have_source)
     fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::copy_symlinks, ec);
   else
     fs::create_directory(to, ec);
-  if (ec) fail(111, "unable to copy " + from.string() + " to " + to.string() + ": " + ec.message());
+  if (ec)
+    tb_fail(111, "unable to copy " + from.string() + " to " + to.string() + ": " + ec.message());
   return 0;
 }

@@ -17,22 +17,13 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-[[noreturn]] void fail(int code, std::string const& msg) {
-  std::fprintf(stderr, "tuvo-set-delete: fatal: %s\n", msg.c_str());
-  std::exit(code);
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
   tb_record(argc, argv);
   tbtuvo::options o;
   std::string err;
-  if (!tbtuvo::parse_options(argc, argv, "", "vr", o, err)) fail(100, err);
+  if (!tbtuvo::parse_options(argc, argv, "", "vr", o, err)) tb_fail(100, err);
   if (!o.value('r') || o.rest >= static_cast<size_t>(argc))
-    fail(100, "usage: tuvo-set-delete [ -v verbosity ] -r repodir [ -- ] names...");
+    tb_fail(100, "usage: tuvo-set-delete [ -v verbosity ] -r repodir [ -- ] names...");
   fs::path sets = fs::path(*o.value('r')) / "sets";
   std::error_code ec;
   if (!fs::is_directory(sets, ec)) return 0;
@@ -42,12 +33,12 @@ int main(int argc, char** argv) {
     // "current" is the working set, never a saved one; "..", "" or a path
     // would reach outside the sets.
     if (name.empty() || name[0] == '.' || name.find('/') != std::string::npos)
-      fail(100, "invalid set name: " + name);
-    if (name == "current" || !fs::exists(sets / name, ec)) fail(1, "no such set: " + name);
+      tb_fail(100, "invalid set name: " + name);
+    if (name == "current" || !fs::exists(sets / name, ec)) tb_fail(1, "no such set: " + name);
   }
   for (int i = static_cast<int>(o.rest); i < argc; ++i) {
     fs::remove_all(sets / argv[i], ec);
-    if (ec) fail(111, "unable to remove " + (sets / argv[i]).string() + ": " + ec.message());
+    if (ec) tb_fail(111, "unable to remove " + (sets / argv[i]).string() + ": " + ec.message());
   }
   return 0;
 }

@@ -41,16 +41,11 @@
 
 namespace {
 
-[[noreturn]] void fail(int code, std::string const& msg) {
-  std::fprintf(stderr, "tuvo: fatal: %s\n", msg.c_str());
-  std::exit(code);
-}
-
 [[noreturn]] void usage() {
-  fail(100,
-       "usage: tuvo [ -v verbosity ] [ -t timeout ] [ -n ] [ -b ] [ --no-lock ] "
-       "[ -a ] [ -u | -d | -D ] [ -e | -E ] -l livedir [ -- ] "
-       "start|stop|change|list [ names... ]");
+  tb_fail(100,
+          "usage: tuvo [ -v verbosity ] [ -t timeout ] [ -n ] [ -b ] [ --no-lock ] "
+          "[ -a ] [ -u | -d | -D ] [ -e | -E ] -l livedir [ -- ] "
+          "start|stop|change|list [ names... ]");
 }
 
 void timeline(char const* what) {
@@ -115,18 +110,18 @@ int main(int argc, char** argv) {
 
   // Readers take no lock: the state file is only ever replaced whole.
   if (!is_list && !o.no_lock && !tbtuvo::take_locks(livedir, o.has('b'), err))
-    fail(111, "unable to take locks in " + livedir + ": " + err);
+    tb_fail(111, "unable to take locks in " + livedir + ": " + err);
 
   tbtuvo::database db;
-  if (!tbtuvo::read_compiled(livedir + "/compiled", db, err)) fail(111, err);
+  if (!tbtuvo::read_compiled(livedir + "/compiled", db, err)) tb_fail(111, err);
   std::string state;
-  if (!tbtuvo::read_state(livedir, db.services.size(), state, err)) fail(111, err);
+  if (!tbtuvo::read_state(livedir, db.services.size(), state, err)) tb_fail(111, err);
 
   std::vector<uint32_t> targets;
   if (names.empty()) {
     for (uint32_t i = 0; i < db.services.size(); ++i) targets.push_back(i);
   } else if (!tbtuvo::resolve(db, names, targets, err)) {
-    fail(1, err);
+    tb_fail(1, err);
   }
 
   if (is_list) {
@@ -182,12 +177,12 @@ int main(int argc, char** argv) {
     auto const& name = db.services[i].name;
     if (std::find(fails.begin(), fails.end(), name) != fails.end()) {
       timeline("end");
-      fail(1, std::string("unable to ") + verb + " " + name + ": injected failure");
+      tb_fail(1, std::string("unable to ") + verb + " " + name + ": injected failure");
     }
     state[i] = static_cast<char>(up ? (state[i] | 1) : (state[i] & ~1));
     if (!tbtuvo::write_state(livedir, state, err)) {
       timeline("end");
-      fail(111, err);
+      tb_fail(111, err);
     }
     if (verbosity >= 2)
       std::fprintf(stderr, "tuvo: info: service %s: %s\n", name.c_str(),
