@@ -15,6 +15,8 @@ class smallbuf {
   static_assert(std::is_trivially_copyable_v<T>);
 
  public:
+  // The inline storage is left uninitialised, as automatic storage would be.
+  // cppcheck-suppress uninitMemberVar
   explicit smallbuf(size_t n) : p_(inline_) {
     if (n > N) {
       p_ = n > SIZE_MAX / sizeof(T) ? nullptr : static_cast<T*>(malloc(n * sizeof(T)));
