@@ -33,7 +33,9 @@ struct entry_case {
   std::string err;
 };
 
-void PrintTo(entry_case const& c, std::ostream* os) { *os << c.name; }
+void PrintTo(entry_case const& c, std::ostream* os) {
+  *os << c.name;
+}
 
 std::string help_text() {
   return run({orv_path(), "help"}, {"PATH=/usr/bin:/bin"}).out;
@@ -63,11 +65,12 @@ INSTANTIATE_TEST_SUITE_P(
         entry_case{"VersionWord", {"version", "ignored"}, {}, 0, kVersion, ""},
         entry_case{"HelpIgnoresWhatFollows", {"-h", "frobnicate"}, {}, 0, "HELP", ""},
         entry_case{"HelpLiveIsMainHelp", {"help", "live"}, {}, 0, "HELP", ""},
-        entry_case{"BadVerbosityBeforeHelp", {"--verbosity=x", "--help"}, {}, 100, "", kBadVerbosity},
+        entry_case{
+            "BadVerbosityBeforeHelp", {"--verbosity=x", "--help"}, {}, 100, "", kBadVerbosity},
         entry_case{"EmptyVerbosityEnv", {"version"}, {"verbosity="}, 100, "", kBadVerbosity},
         entry_case{"NegativeVerbosityEnv", {"version"}, {"verbosity=-1"}, 100, "", kBadVerbosity},
-        entry_case{"VerbosityOver32Bits", {"version"}, {"verbosity=4294967296"}, 100, "",
-                   kBadVerbosity},
+        entry_case{
+            "VerbosityOver32Bits", {"version"}, {"verbosity=4294967296"}, 100, "", kBadVerbosity},
         entry_case{"VerbositySpace", {"-v", " 1", "version"}, {}, 100, "", kBadVerbosity},
         entry_case{"VerbosityMax", {"version"}, {"verbosity=4294967295"}, 0, kVersion, ""},
         entry_case{"VerbosityLeadingZeros", {"version"}, {"verbosity=007"}, 0, kVersion, ""},
@@ -75,15 +78,27 @@ INSTANTIATE_TEST_SUITE_P(
         entry_case{"ColorIsCaseSensitive", {"--color=YES", "live"}, {}, 100, "", kBadColor},
         entry_case{"BadColorAfterVersion", {"--color=bad", "--version"}, {}, 0, kVersion, ""},
         entry_case{"BadColorAfterHelp", {"--color=bad", "-h"}, {}, 0, "HELP", ""},
-        entry_case{"GoodColorsAccepted", {"--color=no", "--color=yes", "--color=auto", "version"},
-                   {}, 0, kVersion, ""},
-        entry_case{"LongValueNeedsEquals", {"--verbosity", "3", "live"}, {}, 100, "",
+        entry_case{"GoodColorsAccepted",
+                   {"--color=no", "--color=yes", "--color=auto", "version"},
+                   {},
+                   0,
+                   kVersion,
+                   ""},
+        entry_case{"LongValueNeedsEquals",
+                   {"--verbosity", "3", "live"},
+                   {},
+                   100,
+                   "",
                    "orvctl: fatal: unrecognized boolean option: --verbosity\n"},
-        entry_case{"UnknownLongWithValue", {"--frob=3", "version"}, {}, 100, "",
+        entry_case{"UnknownLongWithValue",
+                   {"--frob=3", "version"},
+                   {},
+                   100,
+                   "",
                    "orvctl: fatal: unrecognized option with argument: --frob=3\n"},
         entry_case{"EmptyLongName", {"--=3"}, {}, 100, "", "orvctl: fatal: invalid option: --=3\n"},
-        entry_case{"UnknownShort", {"-hx"}, {}, 100, "",
-                   "orvctl: fatal: unrecognized short option: x\n"},
+        entry_case{
+            "UnknownShort", {"-hx"}, {}, 100, "", "orvctl: fatal: unrecognized short option: x\n"},
         entry_case{"UnknownCommand", {"frobnicate"}, {}, 100, "", kUsage},
         entry_case{"CommandIsCaseSensitive", {"Live"}, {}, 100, "", kUsage},
         entry_case{"DashIsNotACommand", {"-"}, {}, 100, "", kUsage},
@@ -91,9 +106,17 @@ INSTANTIATE_TEST_SUITE_P(
         entry_case{"OptionWithoutValueAtEnd", {"-s"}, {}, 100, "", kUsage},
         entry_case{"GroupWithoutSubcommand", {"live"}, {}, 100, "", kLiveUsage},
         entry_case{"GroupUnknownSubcommand", {"live", "frob"}, {}, 100, "", kLiveUsage},
-        entry_case{"GroupRejectsOptions", {"live", "-x"}, {}, 100, "",
+        entry_case{"GroupRejectsOptions",
+                   {"live", "-x"},
+                   {},
+                   100,
+                   "",
                    "orvctl: fatal: unrecognized short option: x\n"},
-        entry_case{"GroupRejectsLongOptions", {"live", "--frob", "start"}, {}, 100, "",
+        entry_case{"GroupRejectsLongOptions",
+                   {"live", "--frob", "start"},
+                   {},
+                   100,
+                   "",
                    "orvctl: fatal: unrecognized boolean option: --frob\n"},
         entry_case{"GroupDoubleDashOnly", {"live", "--"}, {}, 100, "", kLiveUsage}),
     [](testing::TestParamInfo<entry_case> const& i) { return std::string(i.param.name); });
@@ -103,7 +126,8 @@ TEST(EntryPoint, HelpTextHasItsShape) {
   ASSERT_EQ(r.code, 0);
   EXPECT_EQ(r.out.rfind(kHelpStart, 0), 0u);
   EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 29);
-  EXPECT_NE(r.out.find("\n  -V\t\t--version\t\tequivalent to \"orv version\"\n"), std::string::npos);
+  EXPECT_NE(r.out.find("\n  -V\t\t--version\t\tequivalent to \"orv version\"\n"),
+            std::string::npos);
   EXPECT_NE(r.out.find("\n\t\t--storelist=LIST\tlist of service stores\n\n"), std::string::npos);
   EXPECT_EQ(r.out.substr(r.out.size() - 2), "\n\n");
 }

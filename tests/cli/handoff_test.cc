@@ -14,11 +14,13 @@ using namespace orvtest;
 
 namespace {
 
-std::string driver() { return bin_path("orv_handoff_driver"); }
+std::string driver() {
+  return bin_path("orv_handoff_driver");
+}
 
-std::vector<std::string> const kAllConfig = {
-    "scandir=/x", "livedir=/l", "repodir=/r", "bootdb=/b",
-    "stmpdir=/t", "storelist=/s", "verbosity=3"};
+std::vector<std::string> const kAllConfig = {"scandir=/x", "livedir=/l", "repodir=/r",
+                                             "bootdb=/b",  "stmpdir=/t", "storelist=/s",
+                                             "verbosity=3"};
 
 TEST(HandOff, ToolSeesNoConfigurationVariables) {
   for (char const* how : {"exec", "spawn"}) {
@@ -36,9 +38,8 @@ TEST(HandOff, ToolSeesNoConfigurationVariables) {
 TEST(HandOff, OtherVariablesPassUnchanged) {
   // Only the first entry of a configuration name is removed; the rest of
   // the environment reaches the tool as it was.
-  result r = run({driver(), "exec", "env"},
-                 {"PATH=/usr/bin:/bin", "HOME=/home/x", "scandir=/x", "verbosity=0",
-                  "SCANDIR=kept", "scandirx=kept"});
+  result r = run({driver(), "exec", "env"}, {"PATH=/usr/bin:/bin", "HOME=/home/x", "scandir=/x",
+                                             "verbosity=0", "SCANDIR=kept", "scandirx=kept"});
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_NE(r.out.find("HOME=/home/x\n"), std::string::npos);
   EXPECT_NE(r.out.find("SCANDIR=kept\n"), std::string::npos);
@@ -60,9 +61,9 @@ TEST(HandOff, WithoutPathSearchesTheDefaultPath) {
 
 TEST(HandOff, ArgumentsPassThroughUntouched) {
   tempdir tb;
-  std::vector<std::string> args = {"tuvo-set-change", "with space", "new\nline", "",
-                                   "-leading",        "--",         "caf\xc3\xa9",
-                                   "[br]\\",          "\t"};
+  std::vector<std::string> args = {
+      "tuvo-set-change", "with space", "new\nline", "", "-leading", "--",
+      "caf\xc3\xa9",     "[br]\\",     "\t"};
   std::vector<std::string> argv = {driver(), "exec"};
   argv.insert(argv.end(), args.begin(), args.end());
   result r = run(argv, testbed_env(tb.path()));
@@ -112,8 +113,8 @@ TEST(HandOff, ToolThatCannotRun) {
        "Permission denied"},
       // Empty elements never mean the current directory to exec. A spawn
       // searches as the platform's posix_spawnp does.
-      {"EmptyElementsSkipped", "::" + dir.path() + "/b:", "tool", 127,
-       "No such file or directory", true},
+      {"EmptyElementsSkipped", "::" + dir.path() + "/b:", "tool", 127, "No such file or directory",
+       true},
   };
   for (auto const& c : cases) {
     for (char const* how : {"exec", "spawn"}) {

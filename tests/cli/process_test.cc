@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/handoff.h"
 #include "support/run.h"
 #include "testbed/common/tblog.h"
 
@@ -619,15 +620,7 @@ TEST(ProcessGroup, HelpTextAndUsage) {
       "\t\t\t\t\ton services that have loggers declared in tuvo, for these\n"
       "\t\t\t\t\tyou need to list the logger explicitly.\n"
       "\n";
-  result r = run({orv_path(), "process", "help", "whatever"}, {});
-  EXPECT_EQ(r.code, 0);
-  EXPECT_EQ(r.out, help);
-  EXPECT_EQ(r.err, "");
-  orvtest::run_opts full;
-  full.stdout_mode = orvtest::out_mode::devfull;
-  r = run({orv_path(), "process", "help"}, {}, full);
-  EXPECT_EQ(r.code, 111);
-  EXPECT_EQ(r.err, "orvctl: fatal: unable to write to stdout: No space left on device\n");
+  orvtest::expect_help_text("process", "whatever", help);
 
   std::string const usage =
       "orvctl: usage: orv process [ process options ] subcommand [ subcommand options ] "
@@ -636,7 +629,7 @@ TEST(ProcessGroup, HelpTextAndUsage) {
   for (strings const& args : {strings{}, strings{"frob"}, strings{"Kill"}}) {
     strings argv = {orv_path(), "process"};
     argv.insert(argv.end(), args.begin(), args.end());
-    r = run(argv, {});
+    result r = run(argv, {});
     EXPECT_EQ(r.code, 100);
     EXPECT_EQ(r.err, usage);
   }

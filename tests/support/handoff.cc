@@ -41,4 +41,17 @@ void expect_handoff(handoff_case const& c, std::map<std::string, std::string> co
   EXPECT_EQ(got, c.calls);
 }
 
+void expect_help_text(std::string const& group, std::string const& word, std::string const& text) {
+  result r = run({orv_path(), group, "help", word}, {"PATH=/usr/bin:/bin"});
+  EXPECT_EQ(r.code, 0) << group;
+  EXPECT_EQ(r.out, text) << group;
+  EXPECT_EQ(r.err, "") << group;
+
+  run_opts full;
+  full.stdout_mode = out_mode::devfull;
+  r = run({orv_path(), group, "help"}, {"PATH=/usr/bin:/bin"}, full);
+  EXPECT_EQ(r.code, 111) << group;
+  EXPECT_EQ(r.err, "orvctl: fatal: unable to write to stdout: No space left on device\n") << group;
+}
+
 }  // namespace orvtest

@@ -24,11 +24,18 @@ struct handoff_case {
 };
 
 // Rows print as their name in test listings.
-inline void PrintTo(handoff_case const& c, std::ostream* os) { *os << c.name; }
+inline void PrintTo(handoff_case const& c, std::ostream* os) {
+  *os << c.name;
+}
 
 // Runs the row and checks the exit code, standard error, an empty standard
 // output, the vectors received, and that no tool saw a configuration
 // variable. defaults are control files written before the row's own.
 void expect_handoff(handoff_case const& c, std::map<std::string, std::string> const& defaults = {});
+
+// `orv GROUP help WORD` prints exactly text and exits 0 (WORD shows that
+// what follows "help" is ignored); with standard output on /dev/full the
+// same command exits 111 with the write-failure line.
+void expect_help_text(std::string const& group, std::string const& word, std::string const& text);
 
 }  // namespace orvtest
