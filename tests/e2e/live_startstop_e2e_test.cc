@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -317,6 +318,64 @@ TEST_F(LiveSandbox, ClosedStandardDescriptorsNeverHoldTheLock) {
       EXPECT_EQ(err.substr(err.size() - std::min(err.size(), c.err_end.size())), c.err_end) << err;
     }
     EXPECT_EQ(read_file(live + "/lock"), "");
+  }
+}
+
+// The process holding a write lock on path, or 0 when none does.
+pid_t lock_holder(std::string const& path) {
+  int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0) return 0;
+  struct flock fl {};
+  fl.l_type = F_WRLCK;
+  fl.l_whence = SEEK_SET;
+  int const r = fcntl(fd, F_GETLK, &fl);
+  close(fd);
+  return r == 0 && fl.l_type != F_UNLCK ? fl.l_pid : 0;
+}
+
+// Waits (without a bound on how fast) until path has content.
+bool appears(std::string const& path) {
+  for (int i = 0; i < 3000; ++i) {
+    if (!read_file(path).empty()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
+}
+
+// A signal to the front end alone, as kill, a supervisor or a wrapper sends
+// it: the change tool hears it, the locks stay held until the tool has
+// ended, and the exit code is the tool's as usual.
+TEST_F(LiveSandbox, SignalsToTheFrontEndGoToTheChangeToolUnderTheLocks) {
+  struct {
+    char const* name;
+    vec args;
+    char const* initial;
+    int sig;
+  } const cases[] = {
+      {"Start", {"live", "start", "web"}, "00000", SIGTERM},
+      {"Stop", {"live", "stop", "db"}, "11111", SIGINT},
+      // The stop run hears it; the start run never comes.
+      {"Restart", {"live", "restart", "web"}, "11111", SIGHUP},
+  };
+  for (auto const& c : cases) {
+    SCOPED_TRACE(c.name);
+    set_state(c.initial);
+    for (char const* f : {"log", "held", "release", "signals"}) unlink((tb + "/" + f).c_str());
+    pid_t const pid = spawn(orv(c.args), testbed_env(tb, {"ORV_TB_HOLD=1"}), t / "out");
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(appears(tb + "/held")) << read_file(t / "out");
+    ASSERT_EQ(lock_holder(live + "/lock"), pid);
+
+    ASSERT_EQ(kill(pid, c.sig), 0);
+    EXPECT_TRUE(appears(tb + "/signals"));
+    EXPECT_EQ(read_file(tb + "/signals"), std::to_string(c.sig) + "\n");
+    int wstat;
+    EXPECT_EQ(waitpid(pid, &wstat, WNOHANG), 0) << "orv ended before the tool";
+    EXPECT_EQ(lock_holder(live + "/lock"), pid);
+
+    write_file(tb + "/release", "");
+    EXPECT_EQ(exit_code(pid), 128 + c.sig) << read_file(t / "out");
+    EXPECT_EQ(tuvo_calls().size(), 1u);
   }
 }
 
