@@ -379,4 +379,23 @@ TEST_F(LiveSandbox, SignalsToTheFrontEndGoToTheChangeToolUnderTheLocks) {
   }
 }
 
+// A "lock" replaced by a symbolic link is never opened through it: neither
+// the file it names is emptied nor a missing one created.
+TEST_F(LiveSandbox, LinkedLockIsRefused) {
+  std::string const victim = t / "victim", missing = t / "missing";
+  write_file(victim, "precious\n");
+  for (std::string const& target : {victim, missing}) {
+    SCOPED_TRACE(target);
+    unlink((live + "/lock").c_str());
+    ASSERT_EQ(symlink(target.c_str(), (live + "/lock").c_str()), 0);
+    result r = live_cmd({"live", "start", "web"});
+    EXPECT_EQ(r.code, 111);
+    std::string const want = "orvctl: fatal: unable to take lock in " + live + ": ";
+    EXPECT_EQ(r.err.substr(0, want.size()), want) << r.err;
+    EXPECT_TRUE(tuvo_calls().empty());
+  }
+  EXPECT_EQ(read_file(victim), "precious\n");
+  EXPECT_FALSE(file_exists(missing));
+}
+
 }  // namespace
