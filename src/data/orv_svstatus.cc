@@ -15,6 +15,7 @@ void orv_svstatus_unpack(char const* image, orv_svstatus_t* status) {
   // Only the low half is a process id here; what to do with one that is not
   // positive is the caller's decision.
   status->pid = static_cast<pid_t>(static_cast<uint32_t>(pid));
+  status->pid_field = pid;
   uint16_t wstat;
   uint16_unpack_big(image + ORV_SVSTATUS_WSTAT, &wstat);
   status->wstat = wstat;

@@ -29,10 +29,17 @@ inline constexpr uint8_t ORV_SVSTATUS_FLAG_NOSIGNAL = 0x02;
 struct orv_svstatus_t {
   tain stamp1;
   tain stamp2;
-  pid_t pid;      // low 32 bits of the stored 64-bit field; may be 0 or negative
-  int wstat;      // 16-bit field, zero-extended
-  uint8_t flags;  // bit k is bit k of the flag byte, k = 0..3; bits 4-7 always clear
+  pid_t pid;           // low 32 bits of the stored 64-bit field; may be 0 or negative
+  int wstat;           // 16-bit field, zero-extended
+  uint8_t flags;       // bit k is bit k of the flag byte, k = 0..3; bits 4-7 always clear
+  uint64_t pid_field;  // the stored 64-bit field whole, of which pid is the low half
 };
+
+// Whether the record names a process that may be signalled: its pid field
+// holds a positive 32-bit pid. 0 means none; anything else is damage.
+inline bool orv_svstatus_pid_ok(orv_svstatus_t const& s) {
+  return s.pid_field <= 0x7fffffff && s.pid > 0;
+}
 
 // REQUIRES: image points to ORV_SVSTATUS_SIZE readable bytes. Fills *status;
 // cannot fail.

@@ -75,8 +75,28 @@ TEST(OrvSvstatus, PidIsTheLowHalfAndFlagsTheLowNibble) {
     orv_svstatus_t st{};
     orv_svstatus_unpack(image.data(), &st);
     EXPECT_EQ(st.pid, c.want_pid) << c.pid;
+    EXPECT_EQ(st.pid_field, std::stoull(c.pid, nullptr, 16)) << c.pid;
     EXPECT_EQ(st.wstat, c.want_wstat) << c.tail;
     EXPECT_EQ(st.flags, c.want_flags) << c.tail;
+  }
+}
+
+// Only a positive 32-bit pid names a process: high bits set are damage even
+// when the low half alone would be a fine pid.
+TEST(OrvSvstatus, PidOkOnlyForPositive32BitFields) {
+  struct {
+    char const* pid;
+    bool ok;
+  } const cases[] = {
+      {"0000000000000000", false}, {"00000000000004d2", true},  {"00000001000004d2", false},
+      {"000000007fffffff", true},  {"0000000080000000", false}, {"ffffffff000004d2", false},
+      {"00000000ffffffff", false},
+  };
+  for (auto const& c : cases) {
+    std::string image = record.substr(0, 24) + hex(c.pid) + hex("000000");
+    orv_svstatus_t st{};
+    orv_svstatus_unpack(image.data(), &st);
+    EXPECT_EQ(orv_svstatus_pid_ok(st), c.ok) << c.pid;
   }
 }
 

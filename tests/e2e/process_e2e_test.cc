@@ -54,20 +54,26 @@ std::string const kVtalrmWarning = "orvctl: warning: signal " + std::to_string(S
                                    "reliability\n";
 
 TEST_F(ProcessSandbox, NonNativeSignalReachesOnlyTheRecordedPids) {
-  pid_t const a = start_sleep(), b = start_sleep(), c = start_sleep(true);
+  pid_t const a = start_sleep(), b = start_sleep(), c = start_sleep(true), d = start_sleep();
   svdir({"a", "up", std::to_string(a)});
   svdir({"b", "up", std::to_string(b), "flags", "2"});  // not to be signalled
   svdir({"idle", "down"});
   // Its low half is minus c's pid: passed on, it would hit c's process group.
   svdir({"damaged", "rawpid", std::to_string((std::uint64_t{1} << 32) - std::uint64_t(c))});
+  // Its low half is d's pid: cut to 32 bits, it would hit d.
+  std::string const high = std::to_string((std::uint64_t{1} << 32) + std::uint64_t(d));
+  svdir({"high", "rawpid", high});
 
-  result r = orv({"kill", "-s", "VTALRM", "a", "b", "idle", "damaged"});
+  result r = orv({"kill", "-s", "VTALRM", "a", "b", "idle", "damaged", "high"});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.err, kVtalrmWarning + "orvctl: warning: ignoring invalid pid -" + std::to_string(c) +
-                       " in status file for service " + scan / "damaged" + "\n");
+                       " in status file for service " + scan / "damaged" + "\n" +
+                       "orvctl: warning: ignoring invalid pid " + high +
+                       " in status file for service " + scan / "high" + "\n");
   EXPECT_EQ(ended_by(a), SIGVTALRM);
   EXPECT_TRUE(still_running(b));
   EXPECT_TRUE(still_running(c));
+  EXPECT_TRUE(still_running(d));
 }
 
 TEST_F(ProcessSandbox, WaitingKillReturnsOnceTheDaemonsAreDead) {
