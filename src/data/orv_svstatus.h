@@ -45,8 +45,17 @@ inline bool orv_svstatus_pid_ok(orv_svstatus_t const& s) {
 // cannot fail.
 void orv_svstatus_unpack(char const* image, orv_svstatus_t* status);
 
+// REQUIRES: image points to ORV_SVSTATUS_SIZE readable bytes. 1 when the
+// pid field holds no process (0) or a positive 32-bit pid; 0 when it is
+// damaged: any of its high 32 bits set, or its low 32 bits negative as a
+// signed number. No supervisor writes a damaged field.
+bool orv_svstatus_pid_ok(char const* image);
+
 // Reads dir + "/supervise/status". 1 with *status filled; 0 with *status
 // untouched and errno: the open or read error (ENOENT when missing), EPIPE
 // when the file is shorter than ORV_SVSTATUS_SIZE, ENOMEM when the path
 // cannot be built. Bytes past the record are never read.
 int orv_svstatus_read(char const* dir, orv_svstatus_t* status);
+// The same read, leaving the record's ORV_SVSTATUS_SIZE bytes in image
+// undecoded; image is untouched on failure.
+int orv_svstatus_read_image(char const* dir, char* image);
