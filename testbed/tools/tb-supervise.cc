@@ -10,11 +10,11 @@
 //   r      stop the daemon and run it again once it has died
 //   h i q b k a t p c y 1 2   send HUP INT QUIT ABRT KILL ALRM TERM STOP CONT
 //          WINCH USR1 USR2 to the daemon
-//   x      stop the daemon, wait for it and leave (TERM, INT or HUP to the
-//          supervisor itself do the same)
+// TERM, INT or HUP to the supervisor itself stop the daemon, wait for it and
+// end the supervisor.
 // A daemon that dies on its own is run again a second later when the standing
 // state is up (as it is at the start), unless the last command was d or D.
-// Exit 0 after x; 100 bad usage; 111 when the directory cannot be set up or
+// Exit 0 once told to end; 100 bad usage; 111 when the directory cannot be set up or
 // another supervisor already serves it.
 #include <errno.h>
 #include <fcntl.h>
@@ -197,9 +197,6 @@ class supervisor {
         if (pid_ == 0) break;
         want_up_ = restart_ = true;
         stop();
-        break;
-      case 'x':
-        leaving_ = true;
         break;
       default:
         if (int const sig = signal_of(letter); sig && pid_ != 0) kill(pid_, sig);

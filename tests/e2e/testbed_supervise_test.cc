@@ -303,11 +303,11 @@ TEST(TestbedSupervise, SupervisorActsOnItsDaemon) {
   EXPECT_EQ(r.err, "orv-send: fatal: timed out\n");
   EXPECT_TRUE(orvtest::alive(fourth));
 
-  // Down for good: a daemon that then dies is not run again; x ends the supervisor.
+  // Down for good; then TERM ends the supervisor.
   send("-DwD");
   EXPECT_FALSE(orvtest::alive(fourth));
   EXPECT_EQ(sv.recorded_pid(), 0);
-  send("-x");
+  kill(sv.supervisor(), SIGTERM);
   EXPECT_EQ(sv.ended(), 0);
 }
 
