@@ -93,9 +93,12 @@ std::int32_t recorded_pid(std::string const& dir) {
 bool event_seen(char event, std::int32_t before, std::string const& dir) {
   std::int32_t const now = recorded_pid(dir);
   switch (event) {
-    case 'U': return now != 0 && tbsv::process_alive(now);
-    case 'D': return now == 0 || now != before;
-    default: return before == 0 || (now != 0 && now != before && tbsv::process_alive(now));
+    case 'U':
+      return now != 0 && tbsv::process_alive(now);
+    case 'D':
+      return now == 0 || now != before;
+    default:
+      return before == 0 || (now != 0 && now != before && tbsv::process_alive(now));
   }
 }
 

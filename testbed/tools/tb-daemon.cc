@@ -20,9 +20,9 @@ struct named {
 };
 
 named const kSignals[] = {
-    {SIGHUP, "HUP"},   {SIGINT, "INT"},       {SIGQUIT, "QUIT"}, {SIGABRT, "ABRT"},
-    {SIGALRM, "ALRM"}, {SIGTERM, "TERM"},     {SIGCONT, "CONT"}, {SIGWINCH, "WINCH"},
-    {SIGUSR1, "USR1"}, {SIGUSR2, "USR2"},     {SIGTSTP, "TSTP"}, {SIGVTALRM, "VTALRM"},
+    {SIGHUP, "HUP"},   {SIGINT, "INT"},   {SIGQUIT, "QUIT"}, {SIGABRT, "ABRT"},
+    {SIGALRM, "ALRM"}, {SIGTERM, "TERM"}, {SIGCONT, "CONT"}, {SIGWINCH, "WINCH"},
+    {SIGUSR1, "USR1"}, {SIGUSR2, "USR2"}, {SIGTSTP, "TSTP"}, {SIGVTALRM, "VTALRM"},
     {SIGPIPE, "PIPE"}, {SIGPROF, "PROF"},
 };
 

@@ -52,19 +52,32 @@ void on_signal(int sig) {
 
 int signal_of(char letter) {
   switch (letter) {
-    case 'h': return SIGHUP;
-    case 'i': return SIGINT;
-    case 'q': return SIGQUIT;
-    case 'b': return SIGABRT;
-    case 'k': return SIGKILL;
-    case 'a': return SIGALRM;
-    case 't': return SIGTERM;
-    case 'p': return SIGSTOP;
-    case 'c': return SIGCONT;
-    case 'y': return SIGWINCH;
-    case '1': return SIGUSR1;
-    case '2': return SIGUSR2;
-    default: return 0;
+    case 'h':
+      return SIGHUP;
+    case 'i':
+      return SIGINT;
+    case 'q':
+      return SIGQUIT;
+    case 'b':
+      return SIGABRT;
+    case 'k':
+      return SIGKILL;
+    case 'a':
+      return SIGALRM;
+    case 't':
+      return SIGTERM;
+    case 'p':
+      return SIGSTOP;
+    case 'c':
+      return SIGCONT;
+    case 'y':
+      return SIGWINCH;
+    case '1':
+      return SIGUSR1;
+    case '2':
+      return SIGUSR2;
+    default:
+      return 0;
   }
 }
 

@@ -22,8 +22,7 @@ supervised::supervised(std::string dir, std::string log)
   if (pid_ < 0) throw std::runtime_error("fork");
   if (pid_ == 0) {
     char* const argv[] = {const_cast<char*>(prog.c_str()), const_cast<char*>(dir_.c_str()),
-                          const_cast<char*>("tb-daemon"), const_cast<char*>(log_.c_str()),
-                          nullptr};
+                          const_cast<char*>("tb-daemon"), const_cast<char*>(log_.c_str()), nullptr};
     char* const env[] = {const_cast<char*>(path.c_str()), nullptr};
     execve(argv[0], argv, env);
     _exit(127);
@@ -63,6 +62,8 @@ bool eventually(std::function<bool()> const& cond) {
   return cond();
 }
 
-bool alive(std::int32_t pid) { return tbsv::process_alive(pid); }
+bool alive(std::int32_t pid) {
+  return tbsv::process_alive(pid);
+}
 
 }  // namespace orvtest
