@@ -10,7 +10,7 @@ if(NOT rc EQUAL 0)
 endif()
 file(READ ${WORK}/compile_commands.json commands)
 file(REMOVE_RECURSE ${WORK})
-string(REGEX MATCH "-DORV_DEFAULT_PATH=[^ ]*/usr/local/bin:/usr/bin:/bin[^ :/]* [^\n]*/src/lib/spawn\\.cc"
+string(REGEX MATCH "-DORV_DEFAULT_PATH=[^ :/]*/usr/local/bin:/usr/bin:/bin[^ :/]* [^\n]*/src/lib/spawn\\.cc"
   found "${commands}")
 if(NOT found)
   message(FATAL_ERROR "spawn.cc is not built with ORV_DEFAULT_PATH /usr/local/bin:/usr/bin:/bin")
