@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "support/bigendian.h"
 #include "support/handoff.h"
 #include "support/run.h"
 #include "testbed/common/tblog.h"
@@ -20,26 +21,15 @@ using namespace orvtest;
 
 namespace {
 
-std::string be32(uint32_t v) {
-  return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
-          static_cast<char>(v)};
-}
-
-std::string words(std::vector<uint32_t> const& v) {
-  std::string s;
-  for (uint32_t x : v) s += be32(x);
-  return s;
-}
-
 // A live directory over a database of two longruns, "db" and "web": the
 // compiled folder with its lock, the live lock and a state with db up.
 void make_live(std::string const& live) {
   mkdir(live.c_str(), 0755);
   mkdir((live + "/compiled").c_str(), 0755);
-  write_file(live + "/compiled/n", words({0, 2, 7, 0, 0, 0}));
+  write_file(live + "/compiled/n", be32_words({0, 2, 7, 0, 0, 0}));
   std::string db = "tuvo-db: start\n" + std::string("db\0web\0", 7);
-  db += words({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}) + "\xfe";
-  db += words({3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}) + "\xfe";
+  db += be32_words({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}) + "\xfe";
+  db += be32_words({3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}) + "\xfe";
   db += "\ntuvo-db: end\n";
   write_file(live + "/compiled/db", db);
   write_file(live + "/compiled/lock", "");
@@ -91,22 +81,8 @@ TEST_P(LiveStartStop, GivesExactVectorOutputAndExitCode) {
   for (auto const& [file, content] : c.control) write_file(tb + "/" + file, content);
   vec argv = {orv_path(), "-l", live};
   for (auto const& a : c.args) argv.push_back(subst(a, live));
-  vec env = testbed_env(tb, c.env);
-  result r = run(argv, env);
-  EXPECT_EQ(r.code, c.code);
-  EXPECT_EQ(r.out, subst(c.out, live));
-  EXPECT_EQ(r.err, subst(c.err, live));
-  std::vector<vec> expect;
-  for (vec v : c.calls) {
-    for (auto& e : v) e = subst(e, live);
-    expect.push_back(v);
-  }
-  std::vector<vec> got;
-  for (auto const& call : tb::read_log(tb)) {
-    got.push_back(call.argv);
-    EXPECT_TRUE(call.env.empty()) << "configuration variables reached the tool";
-  }
-  EXPECT_EQ(got, expect);
+  expect_run(argv, testbed_env(tb, c.env), tb, {c.code, c.out, c.err, c.calls},
+             [&](std::string const& e) { return subst(e, live); });
 }
 
 std::string const kStartUsage = "orvctl: usage: orv live start services...\n";
@@ -327,7 +303,7 @@ INSTANTIATE_TEST_SUITE_P(
                         {},
                         {},
                         [](std::string const& l) {
-                          write_file(l + "/compiled/n", words({0xffffffff, 2, 7, 0, 0, 0}));
+                          write_file(l + "/compiled/n", be32_words({0xffffffff, 2, 7, 0, 0, 0}));
                         },
                         111,
                         "",
@@ -348,7 +324,7 @@ INSTANTIATE_TEST_SUITE_P(
                         {},
                         {},
                         [](std::string const& l) {
-                          write_file(l + "/compiled/n", words({0, 0xfffffff0, 7, 0, 0, 0}));
+                          write_file(l + "/compiled/n", be32_words({0, 0xfffffff0, 7, 0, 0, 0}));
                         },
                         111,
                         "",

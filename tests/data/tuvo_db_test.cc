@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/bigendian.h"
 #include "support/run.h"
 
 namespace {
@@ -22,7 +23,7 @@ namespace {
 struct bytes {
   std::string s;
   bytes& u32(uint32_t v) {
-    for (int k = 3; k >= 0; --k) s += static_cast<char>((v >> (8 * k)) & 0xff);
+    s += orvtest::be32(v);
     return *this;
   }
   bytes& raw(std::string const& t) {

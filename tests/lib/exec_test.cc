@@ -17,57 +17,16 @@
 #include <vector>
 
 #include "lib/strerr.h"
+#include "support/child.h"
 #include "support/run.h"
 
 namespace {
 
-using orvtest::read_all;
+using orvtest::in_child;
 using orvtest::tempdir;
 using orvtest::write_file;
 
 char const* const kNoEnv[] = {nullptr};
-
-struct outcome {
-  int status = 0;      // wait status
-  int exec_errno = 0;  // errno when the call returned, 0 when it replaced the child
-  std::string out, err;
-};
-
-// Runs f in a forked child with stdout and stderr captured. If f returns,
-// the child reports errno and ends.
-outcome in_child(std::function<void()> const& f, char const* cwd = nullptr) {
-  int o[2], e[2], x[2];
-  EXPECT_EQ(pipe(o), 0);
-  EXPECT_EQ(pipe(e), 0);
-  EXPECT_EQ(pipe(x), 0);
-  fcntl(x[1], F_SETFD, FD_CLOEXEC);  // closed by a successful exec
-  pid_t pid = fork();
-  if (pid == 0) {
-    dup2(o[1], 1);
-    dup2(e[1], 2);
-    close(o[0]);
-    close(e[0]);
-    close(x[0]);
-    if (cwd && chdir(cwd) < 0) _exit(98);
-    PROG = "orvtest";
-    f();
-    int err = errno;
-    (void)!write(x[1], &err, sizeof err);
-    _exit(99);
-  }
-  close(o[1]);
-  close(e[1]);
-  close(x[1]);
-  outcome r;
-  r.out = read_all(o[0]);
-  r.err = read_all(e[0]);
-  if (read(x[0], &r.exec_errno, sizeof r.exec_errno) != sizeof r.exec_errno) r.exec_errno = 0;
-  close(o[0]);
-  close(e[0]);
-  close(x[0]);
-  waitpid(pid, &r.status, 0);
-  return r;
-}
 
 // Search-path fixture: each folder holds its own "tool" (or not).
 struct fixture {
@@ -137,8 +96,8 @@ TEST(Exec, SearchPathCases) {
           char const* argv[] = {r.prog, "x", "y", nullptr};
           execvep(r.prog, argv, kNoEnv, r.path ? path.c_str() : nullptr);
         },
-        (fx.d / "cwd").c_str());
-    EXPECT_EQ(res.exec_errno, r.want_errno) << strerror(res.exec_errno);
+        {.cwd = (fx.d / "cwd").c_str()});
+    EXPECT_EQ(res.returned_errno, r.want_errno) << strerror(res.returned_errno);
     EXPECT_EQ(res.out, r.want_out);
   }
 }
@@ -150,7 +109,7 @@ TEST(Exec, AbsoluteNameRunsDirectly) {
     char const* argv[] = {"tool", "z", nullptr};
     execvep(prog.c_str(), argv, kNoEnv, "/nonexistent");
   });
-  EXPECT_EQ(res.exec_errno, 0);
+  EXPECT_EQ(res.returned_errno, 0);
   EXPECT_EQ(res.out, "b z\n");
 }
 
@@ -164,7 +123,7 @@ TEST(Exec, ArgumentListTooLongIsReported) {
     char const* argv[] = {"tool", big.c_str(), nullptr};
     execvep("tool", argv, kNoEnv, path.c_str());
   });
-  EXPECT_EQ(res.exec_errno, E2BIG);
+  EXPECT_EQ(res.returned_errno, E2BIG);
 }
 
 TEST(Exec, ExecAeSearchesTheCallersPathOrTheDefault) {
@@ -183,7 +142,7 @@ TEST(Exec, ExecAeSearchesTheCallersPathOrTheDefault) {
     char const* argv[] = {"sh", "-c", "echo ran", nullptr};
     exec_ae("sh", argv, kNoEnv);
   });
-  EXPECT_EQ(res.exec_errno, 0);
+  EXPECT_EQ(res.returned_errno, 0);
   EXPECT_EQ(res.out, "ran\n");
 }
 
@@ -203,7 +162,7 @@ TEST(Exec, ModificationBlockShapesTheEnvironment) {
     char const* argv[] = {"env", nullptr};
     mexec_afm("env", argv, env, 3, block.data(), block.size());
   });
-  EXPECT_EQ(res.exec_errno, 0);
+  EXPECT_EQ(res.returned_errno, 0);
   EXPECT_EQ(lines(res.out), (std::vector<std::string>{"A=2", "EMPTY=", "KEEP=k"}));
 }
 
@@ -232,7 +191,7 @@ TEST(Exec, UndercountedBlockFailsInsteadOfOverrunning) {
     char const* argv[] = {"env", nullptr};
     mexec_afn("env", argv, kNoEnv, 0, block.data(), block.size(), 1);
   });
-  EXPECT_EQ(res.exec_errno, EINVAL);
+  EXPECT_EQ(res.returned_errno, EINVAL);
 }
 
 TEST(Exec, XmexecDiesWith127Or126AndTheMessage) {
@@ -254,8 +213,8 @@ TEST(Exec, XmexecDiesWith127Or126AndTheMessage) {
       char const* argv[] = {r.prog, nullptr};
       xmexec_afm(r.prog, argv, kNoEnv, 0, "", 0);
     });
-    ASSERT_TRUE(WIFEXITED(res.status));
-    EXPECT_EQ(WEXITSTATUS(res.status), r.code);
+    ASSERT_TRUE(WIFEXITED(res.wstat));
+    EXPECT_EQ(WEXITSTATUS(res.wstat), r.code);
     EXPECT_EQ(res.err, std::string("orvtest: fatal: unable to exec ") + r.prog + ": " +
                            strerror(r.err) + "\n");
   }
