@@ -101,7 +101,9 @@ example rich() {
 }
 
 // Caller-sized storage for tuvo_db_read, as a caller would provide it, each
-// array followed by one guard element that the reader must leave alone.
+// array followed by guard elements that the reader must leave alone (more
+// than one for the vector slots: a vector one string too long also writes
+// its terminator, and the next vectors theirs, past it).
 struct storage {
   std::vector<tuvo_service_t> services;
   std::vector<char> strings;
@@ -113,6 +115,7 @@ struct storage {
 char const guard_text[] = "guard";
 char const* const guard_slot = guard_text;
 uint32_t const guard_word = 0x6a6b6c6d;
+size_t const guard_slots = 4;
 
 bool small_enough(tuvo_db_t const& d) {
   uint64_t const total = uint64_t{d.nlongrun} + d.ncommand + d.strings_size + d.nvecslots +
@@ -127,8 +130,8 @@ void provide(storage& s) {
   s.services.assign(uint64_t{d.nlongrun} + d.ncommand + 1, tuvo_service_t{});
   s.services.back() = guard_service;
   s.strings.assign(uint64_t{d.strings_size} + 1, 'g');
-  s.vecslots.assign(uint64_t{d.nvecslots} + 1, reinterpret_cast<char const*>(1));
-  s.vecslots.back() = guard_slot;
+  s.vecslots.assign(d.nvecslots, reinterpret_cast<char const*>(1));
+  s.vecslots.resize(s.vecslots.size() + guard_slots, guard_slot);
   s.deps.assign(2 * uint64_t{d.nedges} + 1, guard_word);
   s.refs.assign(uint64_t{d.nlongrun_refs} + 1, guard_word);
   d.services = s.services.data();
@@ -142,7 +145,10 @@ void provide(storage& s) {
 void expect_guards_intact(storage const& s) {
   EXPECT_EQ(s.services.back().name, guard_word) << "written past the services";
   EXPECT_EQ(s.strings.back(), 'g') << "written past the string block";
-  EXPECT_EQ(s.vecslots.back(), guard_slot) << "written past the vector slots";
+  for (size_t k = 1; k <= guard_slots; k++) {
+    EXPECT_EQ(s.vecslots.end()[-static_cast<ptrdiff_t>(k)], guard_slot)
+        << "written past the vector slots";
+  }
   EXPECT_EQ(s.deps.back(), guard_word) << "written past the dependency list";
   EXPECT_EQ(s.refs.back(), guard_word) << "written past the longrun references";
 }
