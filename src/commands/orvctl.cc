@@ -9,6 +9,7 @@
 
 #include "commands/orvctl.h"
 #include "lib/exitcode.h"
+#include "lib/fd.h"
 #include "lib/fmtscan.h"
 #include "lib/gol.h"
 #include "lib/strerr.h"
@@ -77,6 +78,7 @@ void read_config_env(char const** slots) {
 }  // namespace
 
 int main(int argc, char** cargv) {
+  fd_std_fill();  // before anything is opened
   char const* const* argv = cargv;
   record = globals_defaults;
   g = &record;
