@@ -49,7 +49,7 @@ class ProcessScan {
     svdir({"nosigtoo", "up", "4194307", "flags", "255"});
     svdir({"minus1", "rawpid", "4294967295"});    // low half -1
     svdir({"minmin", "rawpid", "2147483648"});    // low half INT32_MIN
-    svdir({"highhalf", "rawpid", "4299161605"});  // 2^32 + 4194309
+    svdir({"highhalf", "rawpid", "4299161605"});  // 2^32 + 4194309: damaged
     svdir({"bare", "nostatus"});
     svdir({"short", "short", "34"});
     svdir({"withlog", "up", kPidA});
@@ -372,9 +372,10 @@ INSTANTIATE_TEST_SUITE_P(
                      {},
                      0,
                      "",
-                     kNative + invalid("-1", "minus1") + invalid("-2147483648", "minmin"),
+                     kNative + invalid("-1", "minus1") + invalid("-2147483648", "minmin") +
+                         invalid("4299161605", "highhalf"),
                      {{"orv-await", "-D", "--", " $S/minus1", " $S/a", " $S/minmin", " $S/highhalf",
-                       "", "$K", "20", kPidA, "4194309"}}},
+                       "", "$K", "20", kPidA}}},
         process_case{
             "SignalZeroIsNotNative",
             {"kill", "-s", "0", "-w", "a"},
