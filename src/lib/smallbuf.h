@@ -10,6 +10,19 @@
 #include <cstdlib>
 #include <type_traits>
 
+// Under AddressSanitizer the unused tail of the inline storage is poisoned,
+// so that a write one element past n is seen as it would be on the heap.
+#if defined(__SANITIZE_ADDRESS__)
+#define SMALLBUF_POISON 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define SMALLBUF_POISON 1
+#endif
+#endif
+#ifdef SMALLBUF_POISON
+#include <sanitizer/asan_interface.h>
+#endif
+
 template <class T, size_t N>
 class smallbuf {
   static_assert(std::is_trivially_copyable_v<T>);
@@ -22,8 +35,14 @@ class smallbuf {
       p_ = n > SIZE_MAX / sizeof(T) ? nullptr : static_cast<T*>(malloc(n * sizeof(T)));
       if (!p_) errno = ENOMEM;
     }
+#ifdef SMALLBUF_POISON
+    if (p_ == inline_) ASAN_POISON_MEMORY_REGION(inline_ + n, (N - n) * sizeof(T));
+#endif
   }
   ~smallbuf() {
+#ifdef SMALLBUF_POISON
+    if (p_ == inline_) ASAN_UNPOISON_MEMORY_REGION(inline_, sizeof inline_);
+#endif
     if (p_ != inline_) free(p_);
   }
   smallbuf(smallbuf const&) = delete;

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "support/bigendian.h"
+#include "support/handoff.h"
 #include "support/run.h"
 #include "testbed/common/tblog.h"
 
@@ -19,26 +21,15 @@ using namespace orvtest;
 
 namespace {
 
-std::string be32(uint32_t v) {
-  return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
-          static_cast<char>(v)};
-}
-
-std::string words(std::vector<uint32_t> const& v) {
-  std::string s;
-  for (uint32_t x : v) s += be32(x);
-  return s;
-}
-
 // A live directory over a database of two longruns, "db" and "web": the
 // compiled folder with its lock, the live lock and a state with db up.
 void make_live(std::string const& live) {
   mkdir(live.c_str(), 0755);
   mkdir((live + "/compiled").c_str(), 0755);
-  write_file(live + "/compiled/n", words({0, 2, 7, 0, 0, 0}));
+  write_file(live + "/compiled/n", be32_words({0, 2, 7, 0, 0, 0}));
   std::string db = "tuvo-db: start\n" + std::string("db\0web\0", 7);
-  db += words({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}) + "\xfe";
-  db += words({3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}) + "\xfe";
+  db += be32_words({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}) + "\xfe";
+  db += be32_words({3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}) + "\xfe";
   db += "\ntuvo-db: end\n";
   write_file(live + "/compiled/db", db);
   write_file(live + "/compiled/lock", "");
@@ -90,22 +81,8 @@ TEST_P(LiveStartStop, GivesExactVectorOutputAndExitCode) {
   for (auto const& [file, content] : c.control) write_file(tb + "/" + file, content);
   vec argv = {orv_path(), "-l", live};
   for (auto const& a : c.args) argv.push_back(subst(a, live));
-  vec env = testbed_env(tb, c.env);
-  result r = run(argv, env);
-  EXPECT_EQ(r.code, c.code);
-  EXPECT_EQ(r.out, subst(c.out, live));
-  EXPECT_EQ(r.err, subst(c.err, live));
-  std::vector<vec> expect;
-  for (vec v : c.calls) {
-    for (auto& e : v) e = subst(e, live);
-    expect.push_back(v);
-  }
-  std::vector<vec> got;
-  for (auto const& call : tb::read_log(tb)) {
-    got.push_back(call.argv);
-    EXPECT_TRUE(call.env.empty()) << "configuration variables reached the tool";
-  }
-  EXPECT_EQ(got, expect);
+  expect_run(argv, testbed_env(tb, c.env), tb, {c.code, c.out, c.err, c.calls},
+             [&](std::string const& e) { return subst(e, live); });
 }
 
 std::string const kStartUsage = "orvctl: usage: orv live start services...\n";
@@ -326,7 +303,7 @@ INSTANTIATE_TEST_SUITE_P(
                         {},
                         {},
                         [](std::string const& l) {
-                          write_file(l + "/compiled/n", words({0xffffffff, 2, 7, 0, 0, 0}));
+                          write_file(l + "/compiled/n", be32_words({0xffffffff, 2, 7, 0, 0, 0}));
                         },
                         111,
                         "",
@@ -347,7 +324,7 @@ INSTANTIATE_TEST_SUITE_P(
                         {},
                         {},
                         [](std::string const& l) {
-                          write_file(l + "/compiled/n", words({0, 0xfffffff0, 7, 0, 0, 0}));
+                          write_file(l + "/compiled/n", be32_words({0, 0xfffffff0, 7, 0, 0, 0}));
                         },
                         111,
                         "",
@@ -412,31 +389,51 @@ TEST(LiveStartStop, ToolNotFoundGives127) {
   EXPECT_EQ(r.out, "");
 }
 
-TEST(LiveHelp, PrintsThe33LinesWhateverFollows) {
-  for (vec words : {vec{"help"}, vec{"help", "start", "-x"}}) {
-    vec argv = {orv_path(), "live"};
-    argv.insert(argv.end(), words.begin(), words.end());
-    result r = run(argv, {});
-    EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 33);
-    EXPECT_EQ(
-        r.out.rfind("Usage: orv live subcommand [ options ] services...\n\nSubcommands:\n", 0), 0u);
-    EXPECT_NE(r.out.find("\n  -t TIMEOUT\t--timeout=TIMEOUT\tif not done after TIMEOUT "
-                         "milliseconds, abort\n\norv live install options:\n"),
-              std::string::npos);
-    EXPECT_NE(r.out.find("\n  -D BUN\t--default-bundle=BUN\tname of the bundle to start "
-                         "(\"default\")\n\n"),
-              std::string::npos);
-    EXPECT_EQ(r.out.substr(r.out.size() - 2), "\n\n");
-  }
-  for (auto mode : {out_mode::closed, out_mode::devfull}) {
-    run_opts o;
-    o.stdout_mode = mode;
-    result r = run({orv_path(), "live", "help"}, {}, o);
-    EXPECT_EQ(r.code, 111);
-    EXPECT_EQ(r.err.rfind("orvctl: fatal: unable to write to stdout: ", 0), 0u) << r.err;
-  }
+TEST(LiveHelp, PrintsItsExactTextWhateverFollows) {
+  std::string const text =
+      "Usage: orv live subcommand [ options ] services...\n"
+      "\n"
+      "Subcommands:\n"
+      "  help\t\t\tthis message\n"
+      "  status\t\tread the status of a list of services\n"
+      "  start\t\t\tstart a service (with all its dependencies)\n"
+      "  stop\t\t\tstop a service (and everything depending on it)\n"
+      "  restart\t\tstop, then start, a service, with dependencies\n"
+      "  install\t\tinstall the latest committed service set\n"
+      "  start-everything\tstart all the services enabled at boot\n"
+      "  stop-everything\tstop all the non-essential services\n"
+      "\n"
+      "orv live status options:\n"
+      "  -e\t\t--without-essentials\tignore essential services (default)\n"
+      "  -E\t\t--with-essentials\talso list essential services\n"
+      "\n"
+      "orv live start, orv live stop, orv live restart, orv live stop-everything options:\n"
+      "  -n\t\t--dry-run\t\tonly show what would be done, don't do it\n"
+      "  -t TIMEOUT\t--timeout=TIMEOUT\tif not done after TIMEOUT milliseconds, abort\n"
+      "\n"
+      "orv live install options:\n"
+      "  -b\t\t--block\t\t\ton contention, wait rather than fail\n"
+      "  -K\t\t--keep-old\t\tkeep the old db and write its path to stdout\n"
+      "  -e\t\t--force-essentials\tstop old essential services if needed (default)\n"
+      "  -E\t\t--no-force-essentials\tkeep obsolete essential services up\n"
+      "  -f FILE\t--conversion-file=FILE\tuse a conversion file from current to new set\n"
+      "\t\t--init\t\t\tinstall the initial db. DO NOT USE WHEN LIVE.\n"
+      "\n"
+      "orv live start-everything options:\n"
+      "  -n\t\t--dry-run\t\tonly show what would be done, don't do it\n"
+      "  -t TIMEOUT\t--timeout=TIMEOUT\tif not done after TIMEOUT milliseconds, abort\n"
+      "  -D BUN\t--default-bundle=BUN\tname of the bundle to start (\"default\")\n"
+      "\n";
+  ASSERT_EQ(std::count(text.begin(), text.end(), '\n'), 33);
+  orvtest::expect_help_text("live", "start", text);
+  result r = run({orv_path(), "live", "help", "start", "-x"}, {});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out, text);
+  run_opts closed;
+  closed.stdout_mode = out_mode::closed;
+  r = run({orv_path(), "live", "help"}, {}, closed);
+  EXPECT_EQ(r.code, 111);
+  EXPECT_EQ(r.err, "orvctl: fatal: unable to write to stdout: Bad file descriptor\n");
 }
 
 }  // namespace

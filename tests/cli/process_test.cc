@@ -17,6 +17,7 @@
 namespace {
 
 using orvtest::bin_path;
+using orvtest::expect_run;
 using orvtest::orv_path;
 using orvtest::result;
 using orvtest::run;
@@ -103,21 +104,7 @@ TEST_P(ProcessCommand, RunsExactlyTheseTools) {
 
   strings argv = {orv_path(), "-s", ProcessScan::path(), "process"};
   argv.insert(argv.end(), c.args.begin(), c.args.end());
-  result r = run(argv, testbed_env(tb.path()));
-  EXPECT_EQ(r.code, c.code);
-  EXPECT_EQ(r.out, expand(c.out));
-  EXPECT_EQ(r.err, expand(c.err));
-  std::vector<strings> calls;
-  for (auto const& call : tb::read_log(tb.path())) {
-    calls.push_back(call.argv);
-    EXPECT_TRUE(call.env.empty()) << call.argv[0];
-  }
-  std::vector<strings> expected;
-  for (auto const& v : c.calls) {
-    expected.emplace_back();
-    for (auto const& e : v) expected.back().push_back(expand(e));
-  }
-  EXPECT_EQ(calls, expected);
+  expect_run(argv, testbed_env(tb.path()), tb.path(), {c.code, c.out, c.err, c.calls}, expand);
 }
 
 std::string const kNative =

@@ -13,6 +13,8 @@
 
 #include "commands/orvctl.h"
 #include "lib/strerr.h"
+#include "support/bigendian.h"
+#include "support/child.h"
 #include "support/run.h"
 
 using orvtest::read_file;
@@ -21,16 +23,7 @@ using orvtest::write_file;
 
 namespace {
 
-std::string be32(uint32_t v) {
-  return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
-          static_cast<char>(v)};
-}
-
-std::string words(std::vector<uint32_t> const& v) {
-  std::string s;
-  for (uint32_t x : v) s += be32(x);
-  return s;
-}
+using orvtest::be32_words;
 
 std::string const head = "tuvo-db: start\n", tail = "\ntuvo-db: end\n";
 
@@ -45,47 +38,26 @@ std::string write_db(std::string const& dir, std::vector<std::string> const& lon
     strings += n + '\0';
     return off;
   };
-  for (auto const& n : longruns) records += words({name(n), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}) + "\xfe";
+  for (auto const& n : longruns)
+    records += be32_words({name(n), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}) + "\xfe";
   for (auto const& n : commands)
-    records += words({name(n), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}) + "\xfe";
+    records += be32_words({name(n), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}) + "\xfe";
   uint32_t const nc = static_cast<uint32_t>(commands.size());
-  write_file(dir + "/n", words({nc, static_cast<uint32_t>(longruns.size()),
-                                static_cast<uint32_t>(strings.size()), 2 * nc, 0, 0}));
+  write_file(dir + "/n", be32_words({nc, static_cast<uint32_t>(longruns.size()),
+                                     static_cast<uint32_t>(strings.size()), 2 * nc, 0, 0}));
   std::string db = head + strings + records + tail;
   write_file(dir + "/db", db);
   return db;
 }
 
-struct outcome {
-  int code = -1;
-  std::string out, err;
-};
+using outcome = orvtest::child_result;
 
 enum class stdout_is { file, closed };
 
-// Runs fn in a child with standard output and error going to files.
+// Runs fn in a child as "orvctl"; returning from it is exit code 0.
 outcome in_child(std::function<void()> const& fn, stdout_is mode = stdout_is::file) {
-  tempdir t;
-  pid_t pid = fork();
-  if (pid == 0) {
-    int o = open((t / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    int e = open((t / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    dup2(o, 1);
-    dup2(e, 2);
-    close(o);
-    close(e);
-    if (mode == stdout_is::closed) close(1);
-    PROG = "orvctl";
-    fn();
-    _exit(0);
-  }
-  int wstat = 0;
-  waitpid(pid, &wstat, 0);
-  outcome r;
-  r.code = WIFEXITED(wstat) ? WEXITSTATUS(wstat) : 1000 + WTERMSIG(wstat);
-  r.out = read_file(t / "out");
-  r.err = read_file(t / "err");
-  return r;
+  return orvtest::in_child(
+      fn, {.prog = "orvctl", .stdout_closed = mode == stdout_is::closed, .returned_code = 0});
 }
 
 std::string const kUnchanged = "orvctl: info: the global state has not changed.\n";
@@ -159,7 +131,7 @@ TEST(Report, DatabaseFailuresEndWithTheirDiagnostic) {
     int code;
     std::string err;
   };
-  auto set_n = [&](std::vector<uint32_t> const& v) { write_file(dir + "/n", words(v)); };
+  auto set_n = [&](std::vector<uint32_t> const& v) { write_file(dir + "/n", be32_words(v)); };
   std::vector<failure> const cases = {
       {"NoCompiledFolder",
        [&] {
@@ -172,7 +144,7 @@ TEST(Report, DatabaseFailuresEndWithTheirDiagnostic) {
        "orvctl: fatal: unable to read db sizes for " + dir + ": No such file or directory\n"},
       {"SizesFileOf25Bytes",
        [&] {
-         write_file(dir + "/n", words({0, 2, 6, 0, 0, 0}) + "x");
+         write_file(dir + "/n", be32_words({0, 2, 6, 0, 0, 0}) + "x");
        },
        111, "orvctl: fatal: unable to read db sizes for " + dir + ": Invalid argument\n"},
       {"NoDatabaseFile", [&] { unlink((dir + "/db").c_str()); }, 111,

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/bigendian.h"
 #include "support/run.h"
 
 namespace {
@@ -22,7 +23,7 @@ namespace {
 struct bytes {
   std::string s;
   bytes& u32(uint32_t v) {
-    for (int k = 3; k >= 0; --k) s += static_cast<char>((v >> (8 * k)) & 0xff);
+    s += orvtest::be32(v);
     return *this;
   }
   bytes& raw(std::string const& t) {
@@ -99,7 +100,10 @@ example rich() {
   return e;
 }
 
-// Caller-sized storage for tuvo_db_read, as a caller would provide it.
+// Caller-sized storage for tuvo_db_read, as a caller would provide it, each
+// array followed by guard elements that the reader must leave alone (more
+// than one for the vector slots: a vector one string too long also writes
+// its terminator, and the next vectors theirs, past it).
 struct storage {
   std::vector<tuvo_service_t> services;
   std::vector<char> strings;
@@ -107,6 +111,11 @@ struct storage {
   std::vector<uint32_t> deps, refs;
   tuvo_db_t db{};
 };
+
+char const guard_text[] = "guard";
+char const* const guard_slot = guard_text;
+uint32_t const guard_word = 0x6a6b6c6d;
+size_t const guard_slots = 4;
 
 bool small_enough(tuvo_db_t const& d) {
   uint64_t const total = uint64_t{d.nlongrun} + d.ncommand + d.strings_size + d.nvecslots +
@@ -116,16 +125,32 @@ bool small_enough(tuvo_db_t const& d) {
 
 void provide(storage& s) {
   tuvo_db_t& d = s.db;
-  s.services.resize(uint64_t{d.nlongrun} + d.ncommand);
-  s.strings.resize(d.strings_size);
+  tuvo_service_t guard_service{};
+  guard_service.name = guard_word;
+  s.services.assign(uint64_t{d.nlongrun} + d.ncommand + 1, tuvo_service_t{});
+  s.services.back() = guard_service;
+  s.strings.assign(uint64_t{d.strings_size} + 1, 'g');
   s.vecslots.assign(d.nvecslots, reinterpret_cast<char const*>(1));
-  s.deps.resize(2 * uint64_t{d.nedges});
-  s.refs.resize(d.nlongrun_refs);
+  s.vecslots.resize(s.vecslots.size() + guard_slots, guard_slot);
+  s.deps.assign(2 * uint64_t{d.nedges} + 1, guard_word);
+  s.refs.assign(uint64_t{d.nlongrun_refs} + 1, guard_word);
   d.services = s.services.data();
   d.strings = s.strings.data();
   d.vecslots = s.vecslots.data();
   d.dep_list = s.deps.data();
   d.longrun_refs = s.refs.data();
+}
+
+// Nothing written past the sizes the counts give.
+void expect_guards_intact(storage const& s) {
+  EXPECT_EQ(s.services.back().name, guard_word) << "written past the services";
+  EXPECT_EQ(s.strings.back(), 'g') << "written past the string block";
+  for (size_t k = 1; k <= guard_slots; k++) {
+    EXPECT_EQ(s.vecslots.end()[-static_cast<ptrdiff_t>(k)], guard_slot)
+        << "written past the vector slots";
+  }
+  EXPECT_EQ(s.deps.back(), guard_word) << "written past the dependency list";
+  EXPECT_EQ(s.refs.back(), guard_word) << "written past the longrun references";
 }
 
 class TuvoDb : public ::testing::Test {
@@ -172,6 +197,7 @@ class TuvoDb : public ::testing::Test {
     provide(st);
     int const r = tuvo_db_read(dirfd, &st.db);
     EXPECT_EQ(r, l) << "tuvo_db_read and tuvo_db_load disagree";
+    expect_guards_intact(st);
     return r;
   }
 };
@@ -335,6 +361,97 @@ TEST_F(TuvoDb, RulesAndEdges) {
     if (c.expected == -1) {
       EXPECT_EQ(errno, EPIPE) << c.what;
     }
+  }
+}
+
+// Each rule at its exact limit: `at` is the last change the rule accepts,
+// `past` the first it refuses. Both start from the valid example.
+struct limit_case {
+  char const* rule;
+  void (*at)(example&);
+  void (*past)(example&);
+};
+
+// Command service b with vectors of c0 and c1 strings, both from "x" in
+// the block "a", "b", "x", "y", "z" (so at most three), and slots slots.
+void vectors(example& e, uint32_t c0, uint32_t c1, uint32_t slots) {
+  e.strings = std::string("a\0b\0x\0y\0z\0", 10);
+  e.z.strings_size = 10;
+  e.vec[0] = c0, e.vec[1] = 4, e.vec[2] = c1, e.vec[3] = 4;
+  e.z.nvecslots = slots;
+}
+
+limit_case const limits[] = {
+    {"name offset: the block's last byte, then its size", [](example& e) { e.cmd_head[0] = 5; },
+     [](example& e) { e.cmd_head[0] = 6; }},
+    {"run 0: start + count = E, then E + 1", [](example& e) { e = rich(); },
+     [](example& e) {
+       e = rich();
+       e.lr_head[4] = 2;  // dep_count[0]
+     }},
+    {"run 0: empty at E, then at E + 1", [](example& e) { e = rich(); },
+     [](example& e) {
+       e = rich();
+       e.cmd_head[6] = 2;  // dep_start[0], dep_count[0] = 0
+     }},
+    {"run 1: start + count = E, then E + 1", [](example& e) { e = rich(); },
+     [](example& e) {
+       e = rich();
+       e.cmd_head[7] = 1;  // dep_start[1], dep_count[1] = 1
+     }},
+    {"run 1: empty at E, then at E + 1", [](example& e) { e = rich(); },
+     [](example& e) {
+       e = rich();
+       e.lr_head[7] = 2;  // dep_start[1], dep_count[1] = 0
+     }},
+    {"dependency entry: N - 1, then N",
+     [](example& e) {
+       e = rich();
+       e.deps[1] = 1;
+     },
+     [](example& e) {
+       e = rich();
+       e.deps[1] = 2;
+     }},
+    {"longrun reference: nlongrun - 1, then nlongrun", [](example& e) { e = rich(); },
+     [](example& e) {
+       e = rich();
+       e.refs[0] = 1;
+     }},
+    {"vector offset: the block's last byte, then its size",
+     [](example& e) {
+       vectors(e, 1, 0, 3);
+       e.vec[1] = 9;  // the empty string before the end
+     },
+     [](example& e) {
+       vectors(e, 1, 0, 3);
+       e.vec[1] = 10;
+     }},
+    {"vector strings: the last ends with the block, then one more",
+     [](example& e) { vectors(e, 3, 0, 5); }, [](example& e) { vectors(e, 4, 0, 6); }},
+    {"slots: vector 1 is empty and its terminator takes the last slot, then none is left",
+     [](example& e) { vectors(e, 2, 0, 4); }, [](example& e) { vectors(e, 2, 0, 3); }},
+    {"slots: vector 0 has its terminator's slot, then not", [](example& e) { vectors(e, 1, 0, 3); },
+     [](example& e) { vectors(e, 2, 0, 2); }},
+    {"slots: vector 0's strings fit, then one is past the end",
+     [](example& e) { vectors(e, 1, 0, 3); }, [](example& e) { vectors(e, 2, 0, 1); }},
+    {"slots: vector 1 needs exactly those left, then one more",
+     [](example& e) { vectors(e, 0, 2, 4); }, [](example& e) { vectors(e, 0, 2, 3); }},
+    {"slots: vector 1's strings fit, then one is past the end",
+     [](example& e) { vectors(e, 0, 2, 4); }, [](example& e) { vectors(e, 0, 2, 2); }},
+    {"slots: both vectors need exactly those there are, then one more",
+     [](example& e) { vectors(e, 2, 3, 7); }, [](example& e) { vectors(e, 2, 3, 6); }},
+    {"slots: none left over, then one", [](example& e) { vectors(e, 2, 3, 7); },
+     [](example& e) { vectors(e, 2, 3, 8); }},
+};
+
+TEST_F(TuvoDb, EachRuleAtItsLimitFromBothSides) {
+  for (limit_case const& c : limits) {
+    example at, past;
+    c.at(at);
+    c.past(past);
+    EXPECT_EQ(read(sizes_file(at.z), at.db()), 1) << c.rule << " (at the limit)";
+    EXPECT_EQ(read(sizes_file(past.z), past.db()), 0) << c.rule << " (past it)";
   }
 }
 

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/bigendian.h"
 #include "support/run.h"
 
 namespace {
@@ -178,10 +179,7 @@ TEST_F(TuvoLive, BlockingWaitsForTheOtherProcess) {
 }
 
 std::string sizes(uint32_t ncommand, uint32_t nlongrun) {
-  std::string s;
-  for (uint32_t v : {ncommand, nlongrun, 0u, 0u, 0u, 0u})
-    for (int k = 3; k >= 0; --k) s += static_cast<char>((v >> (8 * k)) & 0xff);
-  return s;
+  return orvtest::be32_words({ncommand, nlongrun, 0, 0, 0, 0});
 }
 
 TEST_F(TuvoLive, StateSizeComesFromTheCompiledSizesFile) {

@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/child.h"
 #include "support/run.h"
 #include "testbed/common/tblog.h"
 
@@ -245,33 +246,28 @@ TEST_F(LiveSandbox, ConcurrentRunsNeverOverlap) {
   EXPECT_EQ(state(), calls.back()[calls.back().size() - 2] == "start" ? "11111" : "00000");
 }
 
-// Runs argv with descriptor fd closed, standard output and error in files.
-result run_closed(vec const& argv, vec const& env, int fd, std::string const& dir) {
-  std::string const out = dir + "/closed.out", err = dir + "/closed.err";
+// Runs argv with descriptor fd closed, standard input on /dev/null,
+// standard output and error in files.
+result run_closed(vec const& argv, vec const& env, int fd) {
   std::vector<char*> a, e;
   for (auto const& s : argv) a.push_back(const_cast<char*>(s.c_str()));
   for (auto const& s : env) e.push_back(const_cast<char*>(s.c_str()));
   a.push_back(nullptr);
   e.push_back(nullptr);
-  pid_t pid = fork();
-  if (pid == 0) {
-    int const i = open("/dev/null", O_RDONLY);
-    int const o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    int const x = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (i < 3 || o < 3 || x < 3 || dup2(i, 0) < 0 || dup2(o, 1) < 0 || dup2(x, 2) < 0) _exit(125);
-    close(i);
-    close(o);
-    close(x);
-    close(fd);
-    execve(a[0], a.data(), e.data());
-    _exit(127);
-  }
+  child_result const c = in_child(
+      [&] {
+        int const i = open("/dev/null", O_RDONLY);
+        if (i < 3 || dup2(i, 0) < 0) _exit(125);
+        close(i);
+        close(fd);
+        execve(a[0], a.data(), e.data());
+      },
+      {.prog = nullptr, .returned_code = 127});
   result r;
-  while (waitpid(pid, &r.wstat, 0) < 0 && errno == EINTR) {
-  }
-  r.code = WIFEXITED(r.wstat) ? WEXITSTATUS(r.wstat) : -1;
-  r.out = read_file(out);
-  r.err = read_file(err);
+  r.wstat = c.wstat;
+  r.code = c.code;
+  r.out = c.out;
+  r.err = c.err;
   return r;
 }
 
@@ -306,7 +302,7 @@ TEST_F(LiveSandbox, ClosedStandardDescriptorsNeverHoldTheLock) {
       unlink((live + "/compiled/n").c_str());
     else
       write_file(live + "/compiled/n", sizes);
-    result r = run_closed(orv({"live", "start", "web"}), testbed_env(tb), c.fd, t.path());
+    result r = run_closed(orv({"live", "start", "web"}), testbed_env(tb), c.fd);
     EXPECT_EQ(r.code, c.code) << r.err;
     if (c.fd != 1) {
       EXPECT_EQ(r.out, c.out);

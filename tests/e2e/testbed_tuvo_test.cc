@@ -7,6 +7,7 @@
 
 #include <sstream>
 
+#include "support/bigendian.h"
 #include "support/run.h"
 #include "testbed/common/tblog.h"
 
@@ -21,16 +22,7 @@ using orvtest::testbed_bin;
 using orvtest::testbed_env;
 using orvtest::write_file;
 
-std::string be32(uint32_t v) {
-  return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
-          static_cast<char>(v)};
-}
-
-std::string words(std::initializer_list<uint32_t> v) {
-  std::string s;
-  for (uint32_t x : v) s += be32(x);
-  return s;
-}
+using orvtest::be32_words;
 
 std::string const head = "tuvo-db: start\n", tail = "\ntuvo-db: end\n";
 
@@ -44,12 +36,12 @@ TEST(TestbedTuvoCompile, LongrunAndCommandServiceGiveThe129ByteDatabase) {
   mkdir((t / "tb").c_str(), 0755);
   auto r = compile(t, "longrun a\noneshot b up x down   # vector 1 empty\n");
   ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(read_file(t / "compiled/n"), words({1, 1, 6, 3, 0, 0}));
+  EXPECT_EQ(read_file(t / "compiled/n"), be32_words({1, 1, 6, 3, 0, 0}));
   std::string expect = head + std::string("a\0b\0x\0", 6) +
                        // a: name 0, attr, params, dep counts and starts, links
-                       words({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}) + "\xfe" +
+                       be32_words({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}) + "\xfe" +
                        // b: name 2, ..., vector 0 = 1 string at 4, vector 1 empty
-                       words({2, 0, 0, 0, 0, 0, 0, 0, 1, 4, 0, 0}) + "\xfe" + tail;
+                       be32_words({2, 0, 0, 0, 0, 0, 0, 0, 1, 4, 0, 0}) + "\xfe" + tail;
   std::string db = read_file(t / "compiled/db");
   EXPECT_EQ(db.size(), 129u);
   EXPECT_EQ(db, expect);
@@ -62,10 +54,10 @@ TEST(TestbedTuvoCompile, DependencyRunsFillTheTwoHalvesOfTheList) {
   // A bundle in deps stands for its contents.
   auto r = compile(t, "longrun b deps grp\nlongrun a\nbundle grp a\n");
   ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(read_file(t / "compiled/n"), words({0, 2, 4, 0, 1, 0}));
-  std::string expect = head + std::string("b\0a\0", 4) + words({1, 0}) +
-                       words({0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0}) + "\xfe" +
-                       words({2, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0}) + "\xfe" + tail;
+  EXPECT_EQ(read_file(t / "compiled/n"), be32_words({0, 2, 4, 0, 1, 0}));
+  std::string expect = head + std::string("b\0a\0", 4) + be32_words({1, 0}) +
+                       be32_words({0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0}) + "\xfe" +
+                       be32_words({2, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0}) + "\xfe" + tail;
   EXPECT_EQ(read_file(t / "compiled/db"), expect);
 }
 

@@ -17,57 +17,16 @@
 #include <vector>
 
 #include "lib/strerr.h"
+#include "support/child.h"
 #include "support/run.h"
 
 namespace {
 
-using orvtest::read_all;
+using orvtest::in_child;
 using orvtest::tempdir;
 using orvtest::write_file;
 
 char const* const kNoEnv[] = {nullptr};
-
-struct outcome {
-  int status = 0;      // wait status
-  int exec_errno = 0;  // errno when the call returned, 0 when it replaced the child
-  std::string out, err;
-};
-
-// Runs f in a forked child with stdout and stderr captured. If f returns,
-// the child reports errno and ends.
-outcome in_child(std::function<void()> const& f, char const* cwd = nullptr) {
-  int o[2], e[2], x[2];
-  EXPECT_EQ(pipe(o), 0);
-  EXPECT_EQ(pipe(e), 0);
-  EXPECT_EQ(pipe(x), 0);
-  fcntl(x[1], F_SETFD, FD_CLOEXEC);  // closed by a successful exec
-  pid_t pid = fork();
-  if (pid == 0) {
-    dup2(o[1], 1);
-    dup2(e[1], 2);
-    close(o[0]);
-    close(e[0]);
-    close(x[0]);
-    if (cwd && chdir(cwd) < 0) _exit(98);
-    PROG = "orvtest";
-    f();
-    int err = errno;
-    (void)!write(x[1], &err, sizeof err);
-    _exit(99);
-  }
-  close(o[1]);
-  close(e[1]);
-  close(x[1]);
-  outcome r;
-  r.out = read_all(o[0]);
-  r.err = read_all(e[0]);
-  if (read(x[0], &r.exec_errno, sizeof r.exec_errno) != sizeof r.exec_errno) r.exec_errno = 0;
-  close(o[0]);
-  close(e[0]);
-  close(x[0]);
-  waitpid(pid, &r.status, 0);
-  return r;
-}
 
 // Search-path fixture: each folder holds its own "tool" (or not).
 struct fixture {
@@ -137,8 +96,8 @@ TEST(Exec, SearchPathCases) {
           char const* argv[] = {r.prog, "x", "y", nullptr};
           execvep(r.prog, argv, kNoEnv, r.path ? path.c_str() : nullptr);
         },
-        (fx.d / "cwd").c_str());
-    EXPECT_EQ(res.exec_errno, r.want_errno) << strerror(res.exec_errno);
+        {.cwd = (fx.d / "cwd").c_str()});
+    EXPECT_EQ(res.returned_errno, r.want_errno) << strerror(res.returned_errno);
     EXPECT_EQ(res.out, r.want_out);
   }
 }
@@ -150,7 +109,7 @@ TEST(Exec, AbsoluteNameRunsDirectly) {
     char const* argv[] = {"tool", "z", nullptr};
     execvep(prog.c_str(), argv, kNoEnv, "/nonexistent");
   });
-  EXPECT_EQ(res.exec_errno, 0);
+  EXPECT_EQ(res.returned_errno, 0);
   EXPECT_EQ(res.out, "b z\n");
 }
 
@@ -164,7 +123,7 @@ TEST(Exec, ArgumentListTooLongIsReported) {
     char const* argv[] = {"tool", big.c_str(), nullptr};
     execvep("tool", argv, kNoEnv, path.c_str());
   });
-  EXPECT_EQ(res.exec_errno, E2BIG);
+  EXPECT_EQ(res.returned_errno, E2BIG);
 }
 
 TEST(Exec, ExecAeSearchesTheCallersPathOrTheDefault) {
@@ -183,82 +142,8 @@ TEST(Exec, ExecAeSearchesTheCallersPathOrTheDefault) {
     char const* argv[] = {"sh", "-c", "echo ran", nullptr};
     exec_ae("sh", argv, kNoEnv);
   });
-  EXPECT_EQ(res.exec_errno, 0);
+  EXPECT_EQ(res.returned_errno, 0);
   EXPECT_EQ(res.out, "ran\n");
-}
-
-std::vector<std::string> lines(std::string const& s) {
-  std::vector<std::string> v;
-  for (size_t i = 0, j; (j = s.find('\n', i)) != std::string::npos; i = j + 1)
-    v.push_back(s.substr(i, j - i));
-  std::sort(v.begin(), v.end());
-  return v;
-}
-
-TEST(Exec, ModificationBlockShapesTheEnvironment) {
-  using namespace std::string_literals;
-  std::string const block = "livedir\0A=2\0EMPTY=\0"s;
-  auto res = in_child([&] {
-    char const* env[] = {"A=1", "livedir=/run/x", "KEEP=k", nullptr};
-    char const* argv[] = {"env", nullptr};
-    mexec_afm("env", argv, env, 3, block.data(), block.size());
-  });
-  EXPECT_EQ(res.exec_errno, 0);
-  EXPECT_EQ(lines(res.out), (std::vector<std::string>{"A=2", "EMPTY=", "KEEP=k"}));
-}
-
-TEST(Exec, LargeEnvironmentsStillMerge) {
-  using namespace std::string_literals;
-  std::vector<std::string> env;
-  for (int i = 0; i < 3000; ++i) env.push_back("V" + std::to_string(i) + "=" + std::to_string(i));
-  std::vector<char const*> e;
-  for (auto const& s : env) e.push_back(s.c_str());
-  e.push_back(nullptr);
-  std::string const block = "V1\0NEW=1\0"s;
-  auto res = in_child([&] {
-    char const* argv[] = {"env", nullptr};
-    mexec_afn("env", argv, e.data(), env.size(), block.data(), block.size(), 2);
-  });
-  auto got = lines(res.out);
-  EXPECT_EQ(got.size(), 3000u);
-  EXPECT_TRUE(std::binary_search(got.begin(), got.end(), "NEW=1"));
-  EXPECT_FALSE(std::binary_search(got.begin(), got.end(), "V1=1"));
-}
-
-TEST(Exec, UndercountedBlockFailsInsteadOfOverrunning) {
-  using namespace std::string_literals;
-  std::string const block = "A=1\0B=2\0C=3\0"s;
-  auto res = in_child([&] {
-    char const* argv[] = {"env", nullptr};
-    mexec_afn("env", argv, kNoEnv, 0, block.data(), block.size(), 1);
-  });
-  EXPECT_EQ(res.exec_errno, EINVAL);
-}
-
-TEST(Exec, XmexecDiesWith127Or126AndTheMessage) {
-  fixture fx;
-  struct row {
-    char const* prog;
-    char const* path;
-    int code;
-    int err;
-  } rows[] = {
-      {"orv-no-such-program", "e:b", 127, ENOENT},
-      {"tool", "a:e", 126, EACCES},
-  };
-  for (auto const& r : rows) {
-    SCOPED_TRACE(r.prog);
-    std::string path = fx.path(r.path);
-    auto res = in_child([&] {
-      setenv("PATH", path.c_str(), 1);
-      char const* argv[] = {r.prog, nullptr};
-      xmexec_afm(r.prog, argv, kNoEnv, 0, "", 0);
-    });
-    ASSERT_TRUE(WIFEXITED(res.status));
-    EXPECT_EQ(WEXITSTATUS(res.status), r.code);
-    EXPECT_EQ(res.err, std::string("orvtest: fatal: unable to exec ") + r.prog + ": " +
-                           strerror(r.err) + "\n");
-  }
 }
 
 }  // namespace

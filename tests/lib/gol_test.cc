@@ -4,12 +4,14 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "lib/strerr.h"
+#include "support/child.h"
 
 namespace {
 
@@ -107,32 +109,9 @@ TEST(Gol, EmptyTablesRejectEveryOption) {
   }
 }
 
-// Runs f in a child with standard error on a pipe; code 222 means f returned.
-struct ended {
-  int code;
-  std::string err;
-};
-template <class F>
-ended in_child(F f) {
-  int p[2];
-  if (pipe(p)) abort();
-  pid_t pid = fork();
-  if (pid == 0) {
-    dup2(p[1], 2);
-    close(p[0]);
-    close(p[1]);
-    PROG = "orvctl";
-    f();
-    _exit(222);
-  }
-  close(p[1]);
-  std::string err;
-  char buf[4096];
-  for (ssize_t r; (r = read(p[0], buf, sizeof buf)) > 0;) err.append(buf, r);
-  close(p[0]);
-  int wstat = 0;
-  waitpid(pid, &wstat, 0);
-  return {WIFEXITED(wstat) ? WEXITSTATUS(wstat) : -1, err};
+// Runs f in a child as "orvctl"; code 222 means f returned.
+orvtest::child_result in_child(std::function<void()> const& f) {
+  return orvtest::in_child(f, {.prog = "orvctl"});
 }
 
 TEST(GolArgv, OptionErrorsDieWithTheirDiagnostic) {

@@ -12,44 +12,14 @@
 #include <gtest/gtest.h>
 
 #include "lib/buffer.h"
+#include "support/child.h"
 
 namespace {
 
-// Runs f in a child with standard output and standard error on pipes;
-// code 222 means f returned.
-struct ended {
-  int code;
-  std::string out, err;
-};
-ended in_child(std::function<void()> const& f) {
-  int o[2], e[2];
-  if (pipe(o) || pipe(e)) abort();
-  pid_t pid = fork();
-  if (pid == 0) {
-    dup2(o[1], 1);
-    dup2(e[1], 2);
-    for (int fd : {o[0], o[1], e[0], e[1]}) close(fd);
-    f();
-    _exit(222);
-  }
-  close(o[1]);
-  close(e[1]);
-  auto drain = [](int fd) {
-    std::string s;
-    char buf[4096];
-    for (ssize_t r; (r = read(fd, buf, sizeof buf)) > 0;) s.append(buf, r);
-    close(fd);
-    return s;
-  };
-  std::string err = drain(e[0]);  // small outputs: a pipe holds what stdout gets
-  std::string out = drain(o[0]);
-  int wstat = 0;
-  waitpid(pid, &wstat, 0);
-  return {WIFEXITED(wstat) ? WEXITSTATUS(wstat) : -1, out, err};
-}
+using orvtest::in_child;
 
 TEST(Strerr, ProgStartsAsNone) {
-  auto r = in_child([] { strerr_warn({"x"}); });
+  auto r = in_child([] { strerr_warn({"x"}); }, {.prog = nullptr});
   EXPECT_EQ(r.err, "(none): warning: x\n");
 }
 

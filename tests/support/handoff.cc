@@ -9,6 +9,27 @@
 
 namespace orvtest {
 
+void expect_run(std::vector<std::string> const& argv, std::vector<std::string> const& env,
+                std::string const& tbdir, handoff_expect const& want,
+                std::function<std::string(std::string const&)> const& expand) {
+  using vec = std::vector<std::string>;
+  auto x = [&](std::string const& s) { return expand ? expand(s) : s; };
+  result r = run(argv, env);
+  EXPECT_EQ(r.code, want.code);
+  EXPECT_EQ(r.out, x(want.out));
+  EXPECT_EQ(r.err, x(want.err));
+  std::vector<vec> got, expected;
+  for (auto const& call : tb::read_log(tbdir)) {
+    got.push_back(call.argv);
+    EXPECT_TRUE(call.env.empty()) << call.argv[0] << " saw a configuration variable";
+  }
+  for (auto const& v : want.calls) {
+    expected.emplace_back();
+    for (auto const& e : v) expected.back().push_back(x(e));
+  }
+  EXPECT_EQ(got, expected);
+}
+
 void expect_handoff(handoff_case const& c, std::map<std::string, std::string> const& defaults) {
   using vec = std::vector<std::string>;
   tempdir tb;
@@ -29,16 +50,7 @@ void expect_handoff(handoff_case const& c, std::map<std::string, std::string> co
   }
   vec argv = {orv_path()};
   argv.insert(argv.end(), c.args.begin(), c.args.end());
-  result r = run(argv, env);
-  EXPECT_EQ(r.code, c.code);
-  EXPECT_EQ(r.err, c.err);
-  EXPECT_EQ(r.out, "");
-  std::vector<vec> got;
-  for (auto const& call : tb::read_log(tb.path())) {
-    got.push_back(call.argv);
-    EXPECT_TRUE(call.env.empty()) << call.argv[0] << " saw a configuration variable";
-  }
-  EXPECT_EQ(got, c.calls);
+  expect_run(argv, env, tb.path(), {c.code, "", c.err, c.calls});
 }
 
 void expect_help_text(std::string const& group, std::string const& word, std::string const& text) {

@@ -3,6 +3,7 @@
 // tools must receive.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <ostream>
 #include <string>
@@ -27,6 +28,22 @@ struct handoff_case {
 inline void PrintTo(handoff_case const& c, std::ostream* os) {
   *os << c.name;
 }
+
+// What a run must show: its exit code, both outputs, and the vectors the
+// stand-ins recorded, in order.
+struct handoff_expect {
+  int code;
+  std::string out;
+  std::string err;
+  std::vector<std::vector<std::string>> calls;
+};
+
+// Runs argv with env, the stand-ins recording in tbdir, and checks all of
+// want, and that no tool saw a configuration variable. expand, when given,
+// rewrites every expected string first (placeholders for temporary paths).
+void expect_run(std::vector<std::string> const& argv, std::vector<std::string> const& env,
+                std::string const& tbdir, handoff_expect const& want,
+                std::function<std::string(std::string const&)> const& expand = {});
 
 // Runs the row and checks the exit code, standard error, an empty standard
 // output, the vectors received, and that no tool saw a configuration
