@@ -10,6 +10,7 @@
 
 #include "commands/orvctl.h"
 #include "data/tuvo_live.h"
+#include "lib/argv.h"
 #include "lib/exitcode.h"
 #include "lib/fmtscan.h"
 #include "lib/gol.h"
@@ -21,7 +22,7 @@ namespace {
 
 namespace parse_options {
 enum : uint64_t { DRY_RUN = 1 };
-enum : uint32_t { TIMEOUT };
+enum : uint32_t { TIMEOUT, NSLOTS };
 constexpr gol_bool rgolb[] = {
     {DRY_RUN, 0, "dry-run", 'n'},
 };
@@ -50,9 +51,9 @@ struct request {
 // any failure with the diagnostics the three commands share.
 void prepare(char const* const* argv, char const* usage, pathbuf& compiled, request* req) {
   uint64_t flags = 0;
-  char const* values[1] = {nullptr};
+  char const* values[parse_options::NSLOTS] = {};
   unsigned const skip =
-      gol_argv(argv, parse_options::rgolb, 1, parse_options::rgola, 1, &flags, values);
+      gol_argv<parse_options::rgolb, parse_options::rgola>(argv, &flags, values);
   uint32_t timeout = 0;
   if (values[parse_options::TIMEOUT] &&
       !uint320_scan_base(values[parse_options::TIMEOUT], &timeout, 10))
@@ -123,30 +124,19 @@ int run_tuvo_change(char const* const* names, size_t nnames, int up, unsigned dr
   char* const after = before + statesize;
   if (!tuvo_live_state_read(g->livedir, before, statesize)) die_state();
 
-  smallbuf<char const*, 64> v(nnames + 12);
+  argv_heap<64> v(nnames + 12);
   if (!v) die_nomem("the tool's arguments");
   char vfmt[UINT64_FMT];
   char tfmt[UINT64_FMT];
-  char const** p = v.get();
-  *p++ = "tuvo";
-  *p++ = "--no-lock";
   vfmt[uint64_fmt_generic(vfmt, g->verbosity, 10)] = 0;
-  *p++ = "-v";
-  *p++ = vfmt;
-  if (timeout) {
-    tfmt[uint64_fmt_generic(tfmt, timeout, 10)] = 0;
-    *p++ = "-t";
-    *p++ = tfmt;
-  }
-  if (dryrun) *p++ = "-n1";
-  *p++ = "-l";
-  *p++ = g->livedir;
-  *p++ = "--";
-  *p++ = up ? "start" : "stop";
-  for (size_t i = 0; i < nnames; ++i) *p++ = names[i];
-  *p = nullptr;
+  if (timeout) tfmt[uint64_fmt_generic(tfmt, timeout, 10)] = 0;
+  v.add("tuvo", "--no-lock", "-v", vfmt)
+      .add_if(timeout, "-t", tfmt)
+      .add_if(dryrun, "-n1")
+      .add("-l", g->livedir, "--", up ? "start" : "stop")
+      .add_all(names, nnames);
 
-  pid_t const pid = main_spawn(v.get());
+  pid_t const pid = main_spawn(v.end());
   int wstat;
   if (waitpid_nointr(pid, &wstat, 0) < 0)
     strerr_diesys(EXIT_SYSTEM, {"unable to ", "wait for tuvo"});

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "commands/orvctl.h"
+#include "lib/argv.h"
 #include "lib/exitcode.h"
 #include "lib/fd.h"
 #include "lib/fmtscan.h"
@@ -99,19 +100,11 @@ int slurp_tool(char const* const* argv, stralloc* sa) {
 }
 
 int get_atomics(char const* const* names, size_t nnames, stralloc* sa, unsigned with_essentials) {
-  smallbuf<char const*, 64> buf(nnames + 7);
-  if (!buf) strerr_diesys(EXIT_SYSTEM, {"unable to ", "build argument vector"});
-  char const** v = buf.get();
-  size_t n = 0;
-  v[n++] = "tuvo-db";
-  v[n++] = "-l";
-  v[n++] = g->livedir;
-  v[n++] = with_essentials ? "-bE" : "-be";
-  v[n++] = "--";
-  v[n++] = "atomics";
-  for (size_t i = 0; i < nnames; i++) v[n++] = names[i];
-  v[n] = nullptr;
-  return slurp_tool(v, sa);
+  argv_heap<64> v(nnames + 7);
+  if (!v) argv_die();
+  v.add("tuvo-db", "-l", g->livedir, with_essentials ? "-bE" : "-be", "--", "atomics")
+      .add_all(names, nnames);
+  return slurp_tool(v.end(), sa);
 }
 
 [[noreturn]] void live_status_all(unsigned with_essentials) {
@@ -191,7 +184,7 @@ int get_atomics(char const* const* names, size_t nnames, stralloc* sa, unsigned 
 
 void live_status(char const* const* argv) {
   uint64_t flags = 0;
-  argv += gol_argv(argv, rgolb, 2, nullptr, 0, &flags, nullptr);
+  argv += gol_argv<rgolb>(argv, &flags);
   unsigned const with_essentials = flags & WITH_ESSENTIALS;
   if (*argv) live_status_some(argv, with_essentials);
   live_status_all(with_essentials);

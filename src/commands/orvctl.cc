@@ -85,7 +85,7 @@ int main(int argc, char** cargv) {
   read_config_env(slots);
   uint64_t flags = 0;
   PROG = "orvctl";
-  argv += gol_main(argc, argv, rgolb, 2, rgola, GOLA_N, &flags, slots);
+  argv += gol_main<rgolb, rgola>(argc, argv, &flags, slots);
 
   if (slots[GOLA_VERBOSITY] && !uint320_scan_base(slots[GOLA_VERBOSITY], &record.verbosity, 10))
     strerr_die(EXIT_USAGE, {"verbosity must be an unsigned integer"});

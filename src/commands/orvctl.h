@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <utility>
 
 struct globals_t {
   uint32_t verbosity;
@@ -76,10 +77,18 @@ size_t kx_equote(char const** out, char const* const* argv, size_t n, char const
 // "unable to write to stdout" when that fails; exits 0 otherwise.
 [[noreturn]] void kx_print_and_exit(char const* text);
 
-// Starts a tool's vector: its name, then "-v" and the verbosity in decimal
-// when verbosity is not 1 or always is set. Returns the elements written
-// (1 or 3). vfmt, UINT64_FMT bytes, holds the number as long as v is used.
-size_t kx_tool_head(char const** v, char const* tool, char* vfmt, bool always = false);
+// Whether a tool's vector gets "-v" and the verbosity: when verbosity is
+// not 1 or always is set; vfmt, UINT64_FMT bytes, then holds the number.
+bool kx_verbosity_fmt(char* vfmt, bool always);
+
+// Starts a tool's vector (a chain of argv_fixed, or an argv_heap): its name,
+// then "-v" and the verbosity as kx_verbosity_fmt decides. vfmt holds the
+// number as long as the vector is used.
+template <class V>
+decltype(auto) kx_tool_head(V&& v, char const* tool, char* vfmt, bool always = false) {
+  bool const show = kx_verbosity_fmt(vfmt, always);
+  return std::forward<V>(v).add(tool).add_if(show, "-v", vfmt);
+}
 
 // Top level.
 void main_help(char const* const* argv);

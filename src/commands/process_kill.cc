@@ -7,6 +7,7 @@
 
 #include "commands/orvctl.h"
 #include "data/orv_svstatus.h"
+#include "lib/argv.h"
 #include "lib/exitcode.h"
 #include "lib/fmtscan.h"
 #include "lib/gol.h"
@@ -17,7 +18,7 @@
 namespace {
 
 enum : uint64_t { WAIT = 0x1 };
-enum : uint32_t { SIGNAL, TIMEOUT };
+enum : uint32_t { SIGNAL, TIMEOUT, NSLOTS };
 
 constexpr gol_bool rgolb[] = {
     {0, WAIT, "no-wait", 'W'},
@@ -46,10 +47,6 @@ native const* find_native(int sig) {
   return nullptr;
 }
 
-[[noreturn]] void die_nomem() {
-  strerr_diesys(EXIT_SYSTEM, {"unable to ", "build argument vector"});
-}
-
 [[noreturn]] void process_kill_hack_kill(int sig, char const* const* services, size_t n,
                                          unsigned wait, uint32_t timeout) {
   char sigfmt[UINT64_FMT];
@@ -66,26 +63,17 @@ native const* find_native(int sig) {
   smallbuf<char, 1024> dirs(dirspace);
   smallbuf<char, 1024> block(blockspace);
   smallbuf<char, 256> pids(n * UINT64_FMT);
+  if (!dirs || !block || !pids) argv_die();
   // orv-await -D [-t T] --, n + 1 block elements, helper, signal, n pids, null
-  smallbuf<char const*, 64> buf(2 * n + 9);
-  if (!dirs || !block || !pids || !buf) die_nomem();
-
-  char const** v = buf.get();
+  argv_heap<64> v(2 * n + 9);
+  if (!v) argv_die();
   char tfmt[UINT64_FMT];
-  size_t k = 0;
   if (wait) {
-    v[k++] = "orv-await";
-    v[k++] = "-D";
-    if (timeout) {
-      tfmt[uint64_fmt_generic(tfmt, timeout, 10)] = 0;
-      v[k++] = "-t";
-      v[k++] = tfmt;
-    }
-    v[k++] = "--";
-    k += kx_equote(v + k, services, n, g->scandir, block.get());
+    if (timeout) tfmt[uint64_fmt_generic(tfmt, timeout, 10)] = 0;
+    v.add("orv-await", "-D").add_if(timeout, "-t", tfmt).add("--");
+    kx_equote(v.reserve(n + 1), services, n, g->scandir, block.get());
   }
-  v[k++] = ORV_HELPER_KILL;
-  v[k++] = sigfmt;
+  v.add(ORV_HELPER_KILL, sigfmt);
 
   char* d = dirs.get();
   char* p = pids.get();
@@ -112,20 +100,19 @@ native const* find_native(int sig) {
       }
       continue;
     }
-    v[k++] = p;
+    v.add(p);
     p += int64_fmt_generic(p, status.pid, 10);
     *p++ = 0;
   }
-  v[k] = nullptr;
-  main_exec(v);
+  main_exec(v.end());
 }
 
 }  // namespace
 
 void process_kill(char const* const* argv) {
   uint64_t flags = 0;
-  char const* values[2] = {nullptr, nullptr};
-  argv += gol_argv(argv, rgolb, 2, rgola, 2, &flags, values);
+  char const* values[NSLOTS] = {};
+  argv += gol_argv<rgolb, rgola>(argv, &flags, values);
   size_t n = 0;
   while (argv[n]) n++;
   if (!n)

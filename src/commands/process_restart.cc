@@ -8,7 +8,7 @@
 namespace {
 
 enum : uint64_t { WAIT = 0x1 };
-enum : uint32_t { TIMEOUT };
+enum : uint32_t { TIMEOUT, NSLOTS };
 
 constexpr gol_bool rgolb[] = {
     {0, WAIT, "no-wait", 'W'},
@@ -22,8 +22,8 @@ constexpr gol_arg rgola[] = {
 
 void process_restart(char const* const* argv) {
   uint64_t flags = 0;
-  char const* values[1] = {nullptr};
-  argv += gol_argv(argv, rgolb, 2, rgola, 1, &flags, values);
+  char const* values[NSLOTS] = {};
+  argv += gol_argv<rgolb, rgola>(argv, &flags, values);
   size_t n = 0;
   while (argv[n]) n++;
   if (!n)

@@ -9,7 +9,7 @@
 namespace {
 
 enum : uint64_t { PERMANENT = 0x2, WAIT = 0x4 };
-enum : uint32_t { TIMEOUT };
+enum : uint32_t { TIMEOUT, NSLOTS };
 
 constexpr gol_bool rgolb[] = {
     {0, PERMANENT, "no-permanent", 'P'},
@@ -26,8 +26,8 @@ constexpr char const* svcopts[8] = {"-d", "-u", "-D", "-U", "-dwD", "-uwU", "-Dw
 
 [[noreturn]] void process_startstop(char const* const* argv, unsigned up, char const* usage) {
   uint64_t flags = 0;
-  char const* values[1] = {nullptr};
-  argv += gol_argv(argv, rgolb, 4, rgola, 1, &flags, values);
+  char const* values[NSLOTS] = {};
+  argv += gol_argv<rgolb, rgola>(argv, &flags, values);
   size_t n = 0;
   while (argv[n]) n++;
   if (!n) strerr_dieusage(EXIT_USAGE, {usage});

@@ -74,7 +74,7 @@ int do_status(char const* dir, unsigned withlogs) {
 
 void process_status(char const* const* argv) {
   uint64_t flags = 0;
-  argv += gol_argv(argv, rgolb, 2, nullptr, 0, &flags, nullptr);
+  argv += gol_argv<rgolb>(argv, &flags);
   size_t n = 0;
   while (argv[n]) n++;
   if (!n) strerr_dieusage(EXIT_USAGE, {"orv process status [ -L | -l ] services..."});
