@@ -1,12 +1,10 @@
 // live start, stop and restart: the front end holds the service manager's
 // locks itself, runs the change tool with its locking off, and after a
 // failed run tells what changed anyway.
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "commands/orvctl.h"
 #include "data/tuvo_live.h"
@@ -31,9 +29,6 @@ constexpr gol_arg rgola[] = {
 };
 }  // namespace parse_options
 
-constexpr char compiled_suffix[] = "/compiled";
-using pathbuf = smallbuf<char, 256>;
-
 [[noreturn]] void die_nomem(char const* what) {
   strerr_diesys(EXIT_SYSTEM, {"unable to ", "allocate storage for ", what});
 }
@@ -49,7 +44,7 @@ struct request {
 
 // Options, names, compiled path, both locks and the state length; dies on
 // any failure with the diagnostics the three commands share.
-void prepare(char const* const* argv, char const* usage, pathbuf& compiled, request* req) {
+void prepare(char const* const* argv, char const* usage, path_join const& compiled, request* req) {
   uint64_t flags = 0;
   char const* values[parse_options::NSLOTS] = {};
   unsigned const skip =
@@ -64,9 +59,6 @@ void prepare(char const* const* argv, char const* usage, pathbuf& compiled, requ
   if (!nnames) strerr_dieusage(EXIT_USAGE, {usage});
 
   if (!compiled) die_nomem("the compiled path");
-  size_t const len = strlen(g->livedir);
-  memcpy(compiled.get(), g->livedir, len);
-  memcpy(compiled.get() + len, compiled_suffix, sizeof compiled_suffix);
 
   // Held until the process exits; the descriptors are close-on-exec.
   int livefd, compiledfd;
@@ -91,18 +83,9 @@ void prepare(char const* const* argv, char const* usage, pathbuf& compiled, requ
 // The state length comes from a file someone else wrote: a state file too
 // short for it fails here, before any storage is taken for the snapshots.
 void check_state_length(uint32_t statesize) {
-  static constexpr char suffix[] = "/state";
-  size_t const len = strlen(g->livedir);
-  pathbuf path(len + sizeof suffix);
-  if (!path) die_nomem("the state path");
-  memcpy(path.get(), g->livedir, len);
-  memcpy(path.get() + len, suffix, sizeof suffix);
-  struct stat st;
-  if (stat(path.get(), &st) < 0) return;  // the read reports it
-  if (S_ISREG(st.st_mode) && static_cast<uint64_t>(st.st_size) < statesize) {
-    errno = EINVAL;
-    die_state();
-  }
+  if (tuvo_live_state_check(g->livedir, statesize)) return;
+  if (errno == ENOMEM) die_nomem("the state path");
+  die_state();
 }
 
 int run(request const& req, int up, char const* compiled) {
@@ -149,7 +132,7 @@ int run_tuvo_change(char const* const* names, size_t nnames, int up, unsigned dr
 }
 
 int live_startstop(char const* const* argv, int up) {
-  pathbuf compiled(strlen(g->livedir) + sizeof compiled_suffix);
+  path_join const compiled = tuvo_live_compiled(g->livedir);
   request req;
   prepare(argv, up ? "orv live start services..." : "orv live stop services...", compiled, &req);
   return run(req, up, compiled.get());
@@ -164,7 +147,7 @@ void live_stop(char const* const* argv) {
 }
 
 void live_restart(char const* const* argv) {
-  pathbuf compiled(strlen(g->livedir) + sizeof compiled_suffix);
+  path_join const compiled = tuvo_live_compiled(g->livedir);
   request req;
   prepare(argv, "orv live restart services...", compiled, &req);
   // One pair of locks over both runs; no start after a failed stop.

@@ -3,7 +3,6 @@
 // under "orv-await" when the command is to wait for the daemons to die.
 #include <signal.h>
 
-#include <cstring>
 
 #include "commands/orvctl.h"
 #include "data/orv_svstatus.h"
@@ -55,10 +54,9 @@ native const* find_native(int sig) {
     strerr_warn(
         {"signal ", sigfmt, " is not natively supported by orv-send, cannot ensure reliability"});
 
-  size_t const scandirlen = strlen(g->scandir);
   // Service directories for the status reads, and the block for orv-await.
   size_t dirspace = 0;
-  for (size_t i = 0; i < n; i++) dirspace += scandirlen + strlen(services[i]) + 2;
+  for (size_t i = 0; i < n; i++) dirspace += process_dir_len(services[i]);
   size_t const blockspace = wait ? kx_equote_space(services, n, g->scandir) : 0;
   smallbuf<char, 1024> dirs(dirspace);
   smallbuf<char, 1024> block(blockspace);
@@ -79,12 +77,7 @@ native const* find_native(int sig) {
   char* p = pids.get();
   for (size_t i = 0; i < n; i++) {
     char* const dir = d;
-    memcpy(d, g->scandir, scandirlen);
-    d += scandirlen;
-    *d++ = '/';
-    size_t const len = strlen(services[i]) + 1;
-    memcpy(d, services[i], len);
-    d += len;
+    d = process_dir_put(d, services[i]);
 
     orv_svstatus_t status;
     if (!orv_svstatus_read(dir, &status))

@@ -1,6 +1,5 @@
 // Everything "orv-send" can express goes to it, with the service
 // directories in command-line order.
-#include <cstring>
 
 #include "commands/orvctl.h"
 #include "lib/argv.h"
@@ -8,9 +7,8 @@
 #include "lib/smallbuf.h"
 
 void process_send_svc(char const* opts, char const* const* services, size_t n, uint32_t timeout) {
-  size_t const scandirlen = strlen(g->scandir);
   size_t space = 0;
-  for (size_t i = 0; i < n; i++) space += scandirlen + strlen(services[i]) + 2;
+  for (size_t i = 0; i < n; i++) space += process_dir_len(services[i]);
   smallbuf<char, 1024> dirs(space);
   if (!dirs) argv_die();
   // "orv-send", opts, "-T" T, "--", the directories, null
@@ -22,12 +20,7 @@ void process_send_svc(char const* opts, char const* const* services, size_t n, u
   char* p = dirs.get();
   for (size_t i = 0; i < n; i++) {
     v.add(p);
-    memcpy(p, g->scandir, scandirlen);
-    p += scandirlen;
-    *p++ = '/';
-    size_t const len = strlen(services[i]) + 1;
-    memcpy(p, services[i], len);
-    p += len;
+    p = process_dir_put(p, services[i]);
   }
   main_exec(v.end());
 }

@@ -12,7 +12,7 @@
 #include "lib/buffer.h"
 #include "lib/exitcode.h"
 #include "lib/gol.h"
-#include "lib/smallbuf.h"
+#include "lib/path.h"
 #include "lib/strerr.h"
 #include "lib/wait.h"
 
@@ -56,10 +56,8 @@ int do_status(char const* dir, unsigned withlogs) {
   // A logger named directly has no logger of its own to show.
   if (len >= 5 && !memcmp(dir + len - 4, log, 4)) return r;
 
-  smallbuf<char, 256> logdir(len + sizeof log);
+  path_join const logdir(dir, log);
   if (!logdir) strerr_diesys(EXIT_SYSTEM, {"unable to ", "build path for ", dir, log});
-  memcpy(logdir.get(), dir, len);
-  memcpy(logdir.get() + len, log, sizeof log);
   struct stat st;
   if (stat(logdir.get(), &st) < 0) {
     if (errno == ENOENT) return r;
@@ -80,15 +78,10 @@ void process_status(char const* const* argv) {
   if (!n) strerr_dieusage(EXIT_USAGE, {"orv process status [ -L | -l ] services..."});
   process_check_services(argv, n);
 
-  size_t const scandirlen = strlen(g->scandir);
   int failed = 0;
   for (size_t i = 0; i < n; i++) {
-    size_t const namelen = strlen(argv[i]);
-    smallbuf<char, 256> dir(scandirlen + namelen + 2);
+    process_dir const dir(argv[i]);
     if (!dir) strerr_diesys(EXIT_SYSTEM, {"unable to ", "build path for ", argv[i]});
-    memcpy(dir.get(), g->scandir, scandirlen);
-    dir.get()[scandirlen] = '/';
-    memcpy(dir.get() + scandirlen + 1, argv[i], namelen + 1);
     failed |= do_status(dir.get(), flags & WITH_LOGS);
   }
   _exit(failed ? EXIT_STATUS_FAILED : EXIT_OK);

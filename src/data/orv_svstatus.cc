@@ -1,10 +1,9 @@
 #include "data/orv_svstatus.h"
 
 #include <cerrno>
-#include <cstring>
 
 #include "lib/readfile.h"
-#include "lib/smallbuf.h"
+#include "lib/path.h"
 #include "lib/uint_pack.h"
 
 void orv_svstatus_unpack(char const* image, orv_svstatus_t* status) {
@@ -22,12 +21,8 @@ void orv_svstatus_unpack(char const* image, orv_svstatus_t* status) {
 }
 
 int orv_svstatus_read(char const* dir, orv_svstatus_t* status) {
-  static constexpr char suffix[] = "/supervise/status";
-  size_t const dirlen = strlen(dir);
-  smallbuf<char, 256> path(dirlen + sizeof suffix);
+  path_join const path(dir, "/supervise/status");
   if (!path) return 0;
-  memcpy(path.get(), dir, dirlen);
-  memcpy(path.get() + dirlen, suffix, sizeof suffix);
 
   char image[ORV_SVSTATUS_SIZE];
   ssize_t const r = openreadnclose(path.get(), image, sizeof image);
