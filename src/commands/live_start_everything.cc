@@ -38,8 +38,6 @@ void live_start_everything(char const* const* argv) {
   uint64_t flags = 0;
   char const* values[NSLOTS] = {nullptr, "default"};
   gol_argv<rgolb, rgola>(argv, &flags, values);  // operands are ignored
-  uint32_t timeout = 0;
-  if (values[TIMEOUT] && !uint320_scan_base(values[TIMEOUT], &timeout, 10))
-    strerr_die(EXIT_USAGE, {"timeout must be an integer (milliseconds)"});
+  uint32_t const timeout = kx_timeout(values[TIMEOUT], KX_TIMEOUT_LIVE);
   exec_live_start_everything(timeout, flags & DRY_RUN, values[BUNDLE]);
 }

@@ -49,10 +49,7 @@ void prepare(char const* const* argv, char const* usage, path_join const& compil
   char const* values[parse_options::NSLOTS] = {};
   unsigned const skip =
       gol_argv<parse_options::rgolb, parse_options::rgola>(argv, &flags, values);
-  uint32_t timeout = 0;
-  if (values[parse_options::TIMEOUT] &&
-      !uint320_scan_base(values[parse_options::TIMEOUT], &timeout, 10))
-    strerr_die(EXIT_USAGE, {"timeout must be an integer (milliseconds)"});
+  uint32_t const timeout = kx_timeout(values[parse_options::TIMEOUT], KX_TIMEOUT_LIVE);
   char const* const* names = argv + skip;
   size_t nnames = 0;
   while (names[nnames]) ++nnames;

@@ -29,9 +29,7 @@ void live_stop_everything(char const* const* argv) {
   char const* values[NSLOTS] = {};
   gol_argv<rgolb, rgola>(argv, &flags, values);  // operands are ignored
   char const* const timeout_text = values[TIMEOUT];
-  uint32_t timeout = 0;
-  if (timeout_text && !uint320_scan_base(timeout_text, &timeout, 10))
-    strerr_die(EXIT_USAGE, {"timeout must be an integer (milliseconds)"});
+  uint32_t const timeout = kx_timeout(timeout_text, KX_TIMEOUT_LIVE);
   char fmt[UINT64_FMT];
   argv_fixed<12> v;
   main_exec(kx_tool_head(v.start(), "tuvo", fmt)

@@ -75,6 +75,12 @@ size_t kx_equote_space(char const* const* argv, size_t n, char const* prefix);
 size_t kx_equote(char const** out, char const* const* argv, size_t n, char const* prefix,
                  char* storage);
 
+// The value of a --timeout option in milliseconds, 0 when text is null.
+// Dies with 100 and the group's wording when text is not a decimal number
+// that fits 32 bits.
+enum kx_timeout_form : unsigned { KX_TIMEOUT_LIVE, KX_TIMEOUT_SYSTEM, KX_TIMEOUT_PROCESS, KX_TIMEOUT_FORMS };
+uint32_t kx_timeout(char const* text, kx_timeout_form form);
+
 // Writes text to standard output and flushes; dies with 111 and
 // "unable to write to stdout" when that fails; exits 0 otherwise.
 [[noreturn]] void kx_print_and_exit(char const* text);

@@ -114,9 +114,7 @@ void process_kill(char const* const* argv) {
   int sig = SIGTERM;
   if (values[SIGNAL] && !sig0_scan(values[SIGNAL], &sig))
     strerr_die(EXIT_USAGE, {"--signal= argument must be the name or number of a signal"});
-  uint32_t timeout = 0;
-  if (values[TIMEOUT] && !uint320_scan_base(values[TIMEOUT], &timeout, 10))
-    strerr_die(EXIT_USAGE, {"--timeout= argument must be an unsigned integer (in milliseconds)"});
+  uint32_t const timeout = kx_timeout(values[TIMEOUT], KX_TIMEOUT_PROCESS);
   process_check_services(argv, n);
   unsigned const wait = flags & WAIT;
   if (native const* nat = find_native(sig)) process_send_svc(nat->opt[wait], argv, n, timeout);

@@ -29,9 +29,7 @@ void process_restart(char const* const* argv) {
   if (!n)
     strerr_dieusage(EXIT_USAGE, {"orv process restart [ -W|--no-wait | -w|--wait ] "
                                  "[ -t timeout | --timeout=timeout ] services..."});
-  uint32_t timeout = 0;
-  if (values[TIMEOUT] && !uint320_scan_base(values[TIMEOUT], &timeout, 10))
-    strerr_die(EXIT_USAGE, {"--timeout= argument must be an unsigned integer (in milliseconds)"});
+  uint32_t const timeout = kx_timeout(values[TIMEOUT], KX_TIMEOUT_PROCESS);
   process_check_services(argv, n);
   process_send_svc(flags & WAIT ? "-rwR" : "-r", argv, n, timeout);
 }

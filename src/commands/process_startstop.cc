@@ -31,9 +31,7 @@ constexpr char const* svcopts[8] = {"-d", "-u", "-D", "-U", "-dwD", "-uwU", "-Dw
   size_t n = 0;
   while (argv[n]) n++;
   if (!n) strerr_dieusage(EXIT_USAGE, {usage});
-  uint32_t timeout = 0;
-  if (values[TIMEOUT] && !uint320_scan_base(values[TIMEOUT], &timeout, 10))
-    strerr_die(EXIT_USAGE, {"--timeout= argument must be an unsigned integer (in milliseconds)"});
+  uint32_t const timeout = kx_timeout(values[TIMEOUT], KX_TIMEOUT_PROCESS);
   process_check_services(argv, n);
   process_send_svc(svcopts[up + (flags & (PERMANENT | WAIT))], argv, n, timeout);
 }

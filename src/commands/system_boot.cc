@@ -46,9 +46,7 @@ void system_boot(char const* const* argv) {
   uint64_t flags = 0;
   char const* values[NSLOTS] = {nullptr, nullptr, "default"};
   gol_argv<rgolb, rgola>(argv, &flags, values);  // operands are ignored
-  uint32_t timeout = 0;
-  if (values[TIMEOUT] && !uint320_scan_base(values[TIMEOUT], &timeout, 10))
-    strerr_die(EXIT_USAGE, {"timeout must be an unsigned integer (in milliseconds)"});
+  uint32_t const timeout = kx_timeout(values[TIMEOUT], KX_TIMEOUT_SYSTEM);
   // A dry run still initialises: only the start is shown rather than done.
   system_init_spawn(values[PREFIX]);
   exec_live_start_everything(timeout, flags & DRY_RUN, values[BUNDLE]);
