@@ -55,12 +55,6 @@ void say_crashed(char const* tool, int sig) {
   strerr_warnv(pieces, 5);
 }
 
-// Exit code for a tool that ended by itself: its own below 128, else 128.
-int exit_code(int wstat) {
-  int const c = WEXITSTATUS(wstat);
-  return c < 128 ? c : 128;
-}
-
 // Runs argv with its standard output piped and appends that output to sa.
 // 0 when the tool exited 0; otherwise the exit code to use, with the
 // diagnostic already printed. sa is put back as it was when the tool could
@@ -90,7 +84,7 @@ int slurp_tool(char const* const* argv, stralloc* sa) {
     say_crashed(tool, WTERMSIG(wstat));
     code = EXIT_SYSTEM;
   } else {
-    return exit_code(wstat);
+    return wait_estatus(wstat);  // ended by itself: its own code below 128, else 128
   }
   if (hadstorage)
     sa->len = entrylen;
