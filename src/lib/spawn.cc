@@ -12,15 +12,7 @@
 #include "lib/bytestr.h"
 #include "lib/env.h"
 #include "lib/fd.h"
-#include "lib/smallbuf.h"
 #include "lib/strerr.h"
-
-namespace {
-
-// Enough for ordinary environments without the heap.
-constexpr size_t kEnvInline = 512;
-
-}  // namespace
 
 pid_t cspawn(char const* prog, char const* const* argv, char const* const* envp, uint16_t flags,
              spawn_action const* actions, size_t n) {
@@ -122,14 +114,9 @@ pid_t child_spawn1_pipe(char const* prog, char const* const* argv, char const* c
 pid_t mspawn_afn(char const* prog, char const* const* argv, char const* const* envp, size_t envlen,
                  char const* modifs, size_t modiflen, size_t nmodifs, uint16_t flags,
                  spawn_action const* actions, size_t n) {
-  size_t const vmax = envlen + nmodifs + 1;
-  smallbuf<char const*, kEnvInline> v(vmax);
-  if (!v) return 0;  // ENOMEM
-  if (!env_mergen(v.get(), vmax, envp, envlen, modifs, modiflen, nmodifs)) {
-    errno = EINVAL;  // nmodifs undercounts the block
-    return 0;
-  }
-  return cspawn(prog, argv, v.get(), flags, actions, n);
+  env_merged const env(envp, envlen, modifs, modiflen, nmodifs);
+  if (!env.get()) return 0;
+  return cspawn(prog, argv, env.get(), flags, actions, n);
 }
 
 pid_t mspawn_afm(char const* prog, char const* const* argv, char const* const* envp, size_t envlen,
