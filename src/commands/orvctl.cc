@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <array>
 #include <iterator>
 #include <string_view>
 
@@ -56,11 +57,20 @@ char const usage[] =
 
 globals_t record;
 
-// The seven configuration variables, in slot order: one pass over the
-// environment, the first entry of each name winning as with getenv.
-constexpr std::string_view config_names[] = {"scandir", "livedir",   "repodir",  "bootdb",
-                                             "stmpdir", "storelist", "verbosity"};
-static_assert(std::size(config_names) == GOLA_COLOR);
+// The configuration variables' names, in slot order, cut from their block.
+constexpr std::array<std::string_view, KX_CONFIG_VARS> config_names = [] {
+  std::array<std::string_view, KX_CONFIG_VARS> names{};
+  std::string_view rest(kx_config_vars, sizeof kx_config_vars);
+  for (std::string_view& name : names) {
+    name = rest.substr(0, rest.find('\0'));
+    rest.remove_prefix(name.size() + 1);
+  }
+  return names;
+}();
+static_assert(KX_CONFIG_VARS == GOLA_COLOR && config_names.back() == "verbosity");
+
+// One pass over the environment, the first entry of each name winning as
+// with getenv.
 
 void read_config_env(char const** slots) {
   for (char const* const* e = environ; *e; e++) {

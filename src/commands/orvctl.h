@@ -64,9 +64,13 @@ command const* command_find(std::span<command const> table, char const* name);
 // Starts argv[0] as a child; returns its pid, never 0 (dies with 127/126).
 pid_t main_spawn(char const* const* argv);
 
-// The block that removes the configuration variables from an environment.
-extern char const kx_config_vars[];
-inline constexpr size_t kx_config_vars_len = 59;
+// The seven configuration variables, each name ended by a NUL, in the
+// order of the configuration record's fields and then verbosity. Start-up
+// reads them from the environment; as a modification block, the same bytes
+// take them out of a tool's environment.
+inline constexpr char kx_config_vars[] =
+    "scandir\0livedir\0repodir\0bootdb\0stmpdir\0storelist\0verbosity";
+inline constexpr size_t KX_CONFIG_VARS = 7;
 
 // Depth-1 block encoding of argv[0..n-1], each element as " " [prefix "/"] elem.
 // kx_equote_space gives the storage kx_equote needs; kx_equote fills out[0..n]
