@@ -13,6 +13,8 @@
 
 namespace {
 
+constexpr int EXIT_BAD_DATABASE = 4;  // invalid compiled database
+
 void put(char const* s) {
   if (buffer_puts(buffer_1, s) < 0) strerr_diesys(EXIT_SYSTEM, {"unable to ", "write to stdout"});
 }

@@ -33,6 +33,9 @@ extern globals_t const* g;
 // The compiled-in defaults.
 extern globals_t const globals_defaults;
 
+// A command handler that returns ends the process with this code.
+inline constexpr int EXIT_HANDLER_RETURNED = 101;
+
 using command_handler = void (*)(char const* const* argv);
 
 struct command {

@@ -18,6 +18,8 @@
 
 namespace {
 
+constexpr int EXIT_STATUS_FAILED = 1;  // a status run failed
+
 enum : uint64_t { WITH_LOGS = 0x1 };
 
 constexpr gol_bool rgolb[] = {
