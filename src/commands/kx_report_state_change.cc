@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "commands/live.h"
 #include "commands/orvctl.h"
 #include "data/tuvo_db.h"
 #include "lib/buffer.h"

@@ -1,4 +1,5 @@
 // live install: "tuvo-set-install" makes the committed working set live.
+#include "commands/live.h"
 #include "commands/orvctl.h"
 #include "lib/argv.h"
 #include "lib/fmtscan.h"

@@ -1,8 +1,9 @@
 // live start-everything: "tuvo" starts one bundle ("default" unless told).
 // The exec is shared with system boot, which runs it after the initialiser.
+#include "commands/live.h"
 #include "commands/orvctl.h"
-#include "lib/exitcode.h"
 #include "lib/argv.h"
+#include "lib/exitcode.h"
 #include "lib/fmtscan.h"
 #include "lib/gol.h"
 #include "lib/strerr.h"

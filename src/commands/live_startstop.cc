@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "commands/live.h"
 #include "commands/orvctl.h"
 #include "data/tuvo_live.h"
 #include "lib/argv.h"
@@ -47,8 +48,7 @@ struct request {
 void prepare(char const* const* argv, char const* usage, path_join const& compiled, request* req) {
   uint64_t flags = 0;
   char const* values[parse_options::NSLOTS] = {};
-  unsigned const skip =
-      gol_argv<parse_options::rgolb, parse_options::rgola>(argv, &flags, values);
+  unsigned const skip = gol_argv<parse_options::rgolb, parse_options::rgola>(argv, &flags, values);
   uint32_t const timeout = kx_timeout(values[parse_options::TIMEOUT], KX_TIMEOUT_LIVE);
   char const* const* names = argv + skip;
   size_t nnames = 0;

@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "commands/live.h"
 #include "commands/orvctl.h"
 #include "lib/argv.h"
 #include "lib/exitcode.h"

@@ -1,8 +1,9 @@
 // live stop-everything: "tuvo change" takes down every non-essential
 // service, or everything with --with-essentials.
+#include "commands/live.h"
 #include "commands/orvctl.h"
-#include "lib/exitcode.h"
 #include "lib/argv.h"
+#include "lib/exitcode.h"
 #include "lib/fmtscan.h"
 #include "lib/gol.h"
 #include "lib/strerr.h"

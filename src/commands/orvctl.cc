@@ -4,17 +4,18 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <array>
-#include <iterator>
-#include <string_view>
 
+#include "commands/live.h"
+#include "commands/main.h"
 #include "commands/orvctl.h"
+#include "commands/process.h"
+#include "commands/repository.h"
+#include "commands/set.h"
+#include "commands/system.h"
 #include "lib/exitcode.h"
 #include "lib/fmtscan.h"
 #include "lib/gol.h"
 #include "lib/strerr.h"
-
-extern char** environ;
 
 namespace {
 
@@ -57,42 +58,17 @@ char const usage[] =
 
 globals_t record;
 
-// The configuration variables' names, in slot order, cut from their block.
-constexpr std::array<std::string_view, KX_CONFIG_VARS> config_names = [] {
-  std::array<std::string_view, KX_CONFIG_VARS> names{};
-  std::string_view rest(kx_config_vars, sizeof kx_config_vars);
-  for (std::string_view& name : names) {
-    name = rest.substr(0, rest.find('\0'));
-    rest.remove_prefix(name.size() + 1);
-  }
-  return names;
-}();
-static_assert(KX_CONFIG_VARS == GOLA_COLOR && config_names.back() == "verbosity");
-
-// One pass over the environment, the first entry of each name winning as
-// with getenv.
-
-void read_config_env(char const** slots) {
-  for (char const* const* e = environ; *e; e++) {
-    char const* v = *e;
-    for (size_t slot = 0; slot < GOLA_COLOR; slot++) {
-      std::string_view const name = config_names[slot];
-      if (v[0] == name[0] && !slots[slot] && !strncmp(v, name.data(), name.size()) &&
-          v[name.size()] == '=')
-        slots[slot] = v + name.size() + 1;
-    }
-  }
-}
+static_assert(KX_CONFIG_VARS == GOLA_COLOR);
 
 }  // namespace
 
 int main(int argc, char** cargv) {
   char const* const* argv = cargv;
-  record = globals_defaults;
+  record = *g;  // the compiled-in defaults
   g = &record;
 
   char const* slots[GOLA_N] = {};
-  read_config_env(slots);
+  kx_config_read(slots);
   uint64_t flags = 0;
   PROG = "orvctl";
   argv += gol_main<rgolb, rgola>(argc, argv, &flags, slots);

@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "commands/orvctl.h"
+#include "commands/process.h"
 #include "lib/exitcode.h"
 #include "lib/path.h"
 #include "lib/strerr.h"

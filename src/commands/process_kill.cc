@@ -3,8 +3,8 @@
 // under "orv-await" when the command is to wait for the daemons to die.
 #include <signal.h>
 
-
 #include "commands/orvctl.h"
+#include "commands/process.h"
 #include "data/orv_svstatus.h"
 #include "lib/argv.h"
 #include "lib/exitcode.h"

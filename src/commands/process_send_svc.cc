@@ -2,6 +2,7 @@
 // directories in command-line order.
 
 #include "commands/orvctl.h"
+#include "commands/process.h"
 #include "lib/argv.h"
 #include "lib/fmtscan.h"
 #include "lib/smallbuf.h"

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "commands/orvctl.h"
+#include "commands/process.h"
 #include "lib/buffer.h"
 #include "lib/exitcode.h"
 #include "lib/gol.h"

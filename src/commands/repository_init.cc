@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "commands/orvctl.h"
+#include "commands/repository.h"
 #include "lib/argv.h"
 #include "lib/exitcode.h"
 #include "lib/fmtscan.h"

@@ -1,5 +1,6 @@
 // repository sync: "tuvo-repo-sync" brings the repository in line with its stores.
 #include "commands/orvctl.h"
+#include "commands/repository.h"
 #include "lib/argv.h"
 #include "lib/fmtscan.h"
 #include "lib/gol.h"

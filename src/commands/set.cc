@@ -1,8 +1,9 @@
 #include <cstring>
 
 #include "commands/orvctl.h"
+#include "commands/set.h"
 
-char const set_usage[] =
+constexpr char set_usage[] =
     "orv set subcommand [ subcommand options ] [ services... ] Type \"orv set help\" for details.";
 
 namespace {

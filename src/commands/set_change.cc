@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "commands/orvctl.h"
+#include "commands/set.h"
 #include "lib/argv.h"
 #include "lib/exitcode.h"
 #include "lib/fmtscan.h"

@@ -1,5 +1,6 @@
 // set commit: "tuvo-set-commit" compiles the working set into a database.
 #include "commands/orvctl.h"
+#include "commands/set.h"
 #include "lib/argv.h"
 #include "lib/fmtscan.h"
 #include "lib/gol.h"

@@ -3,8 +3,9 @@
 #include <cstring>
 
 #include "commands/orvctl.h"
-#include "lib/exitcode.h"
+#include "commands/set.h"
 #include "lib/argv.h"
+#include "lib/exitcode.h"
 #include "lib/fmtscan.h"
 #include "lib/gol.h"
 #include "lib/strerr.h"

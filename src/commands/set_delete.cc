@@ -1,5 +1,6 @@
 // set delete: "tuvo-set-delete" on named sets, never on the working set.
 #include "commands/orvctl.h"
+#include "commands/set.h"
 #include "lib/argv.h"
 #include "lib/exitcode.h"
 #include "lib/fmtscan.h"

@@ -1,5 +1,6 @@
 // set list: "tuvo-set-status -L", the names of the working set's services.
 #include "commands/orvctl.h"
+#include "commands/set.h"
 #include "lib/argv.h"
 #include "lib/fmtscan.h"
 #include "lib/gol.h"

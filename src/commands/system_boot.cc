@@ -2,7 +2,9 @@
 // become start-everything on the bundle to boot.
 #include <unistd.h>
 
+#include "commands/live.h"
 #include "commands/orvctl.h"
+#include "commands/system.h"
 #include "lib/argv.h"
 #include "lib/exitcode.h"
 #include "lib/fmtscan.h"
