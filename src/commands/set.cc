@@ -81,7 +81,7 @@ bool name_ok(char const* name) {
 }  // namespace
 
 bool set_check_set_name(char const* name) {
-  return name_ok(name) && strcmp(name, "current");
+  return name_ok(name) && strcmp(name, "current") != 0;
 }
 
 int set_check_service_names(char const* const* names, size_t count) {

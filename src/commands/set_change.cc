@@ -42,7 +42,7 @@ constexpr size_t FIXED_ELEMENTS = 15;
                                  "[ --if-dependencies-found=fail|warn|pull ] services..."};
     strerr_diev(EXIT_USAGE, usage, 4);
   }
-  if (what && strcmp(what, "fail") && strcmp(what, "pull") && strcmp(what, "warn"))
+  if (what && strcmp(what, "fail") != 0 && strcmp(what, "pull") != 0 && strcmp(what, "warn") != 0)
     strerr_die(EXIT_USAGE, {"--if-dependencies-found= argument must be fail, warn or pull"});
 
   argv_heap<64> v(FIXED_ELEMENTS + nnames);

@@ -46,7 +46,7 @@ int db_pass(buffer* b, tuvo_db_t* db, bool store, bool block) {
 
   char fixed[TUVO_DB_HEADER_LEN];
   if (get_exact(b, fixed, TUVO_DB_HEADER_LEN) < 0) return -1;
-  if (memcmp(fixed, TUVO_DB_HEADER, TUVO_DB_HEADER_LEN)) return 0;
+  if (memcmp(fixed, TUVO_DB_HEADER, TUVO_DB_HEADER_LEN) != 0) return 0;
 
   if (!block) {
     errno = EPIPE;
