@@ -2,8 +2,8 @@
 
 #include <cerrno>
 
-#include "lib/readfile.h"
 #include "lib/path.h"
+#include "lib/readfile.h"
 #include "lib/uint_pack.h"
 
 void orv_svstatus_unpack(char const* image, orv_svstatus_t* status) {

@@ -8,8 +8,8 @@
 #include "data/tuvo_db.h"
 #include "lib/fd.h"
 #include "lib/openfile.h"
-#include "lib/readfile.h"
 #include "lib/path.h"
+#include "lib/readfile.h"
 
 namespace {
 

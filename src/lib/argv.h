@@ -31,16 +31,17 @@ class argv_chain {
   argv_chain(char const** v, size_t n) : v_(v), n_(n) {}
 
   template <class... S>
-    requires(sizeof...(S) > 0 && K + sizeof...(S) < N)
-  argv_chain<N, K + sizeof...(S)> add(S... s) const {
+  requires(sizeof...(S) > 0 && K + sizeof...(S) < N) argv_chain<N, K + sizeof...(S)> add(S... s)
+  const {
     size_t n = n_;
     ((v_[n++] = s), ...);
     return {v_, n};
   }
 
   template <class... S>
-    requires(sizeof...(S) > 0 && K + sizeof...(S) < N)
-  argv_chain<N, K + sizeof...(S)> add_if(bool cond, S... s) const {
+  requires(sizeof...(S) > 0 &&
+           K + sizeof...(S) < N) argv_chain<N, K + sizeof...(S)> add_if(bool cond, S... s)
+  const {
     size_t n = n_;
     if (cond) ((v_[n++] = s), ...);
     return {v_, n};
