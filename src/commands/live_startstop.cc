@@ -51,9 +51,7 @@ void prepare(char const* const* argv, char const* usage, path_join const& compil
   unsigned const skip = gol_argv<parse_options::rgolb, parse_options::rgola>(argv, &flags, values);
   uint32_t const timeout = kx_timeout(values[parse_options::TIMEOUT], KX_TIMEOUT_LIVE);
   char const* const* names = argv + skip;
-  size_t nnames = 0;
-  while (names[nnames]) ++nnames;
-  if (!nnames) strerr_dieusage(EXIT_USAGE, {usage});
+  size_t const nnames = kx_operands(names, usage);
 
   if (!compiled) die_nomem("the compiled path");
 

@@ -79,6 +79,10 @@ size_t kx_equote_space(char const* const* argv, size_t n, char const* prefix);
 size_t kx_equote(char const** out, char const* const* argv, size_t n, char const* prefix,
                  char* storage);
 
+// The count of the operands in argv; dies with 100 and "usage: " usage
+// when there are none.
+size_t kx_operands(char const* const* argv, char const* usage);
+
 // The value of a --timeout option in milliseconds, 0 when text is null.
 // Dies with 100 and the group's wording when text is not a decimal number
 // that fits 32 bits.

@@ -106,11 +106,9 @@ void process_kill(char const* const* argv) {
   uint64_t flags = 0;
   char const* values[NSLOTS] = {};
   argv += gol_argv<rgolb, rgola>(argv, &flags, values);
-  size_t n = 0;
-  while (argv[n]) n++;
-  if (!n)
-    strerr_dieusage(EXIT_USAGE, {"orv process kill [ --signal=sig ] [ --timeout=millisecs ] "
-                                 "[ --wait | --no-wait ] services..."});
+  size_t const n = kx_operands(argv,
+                               "orv process kill [ --signal=sig ] [ --timeout=millisecs ] "
+                               "[ --wait | --no-wait ] services...");
   int sig = SIGTERM;
   if (values[SIGNAL] && !sig0_scan(values[SIGNAL], &sig))
     strerr_die(EXIT_USAGE, {"--signal= argument must be the name or number of a signal"});

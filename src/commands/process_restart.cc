@@ -25,11 +25,9 @@ void process_restart(char const* const* argv) {
   uint64_t flags = 0;
   char const* values[NSLOTS] = {};
   argv += gol_argv<rgolb, rgola>(argv, &flags, values);
-  size_t n = 0;
-  while (argv[n]) n++;
-  if (!n)
-    strerr_dieusage(EXIT_USAGE, {"orv process restart [ -W|--no-wait | -w|--wait ] "
-                                 "[ -t timeout | --timeout=timeout ] services..."});
+  size_t const n = kx_operands(argv,
+                               "orv process restart [ -W|--no-wait | -w|--wait ] "
+                               "[ -t timeout | --timeout=timeout ] services...");
   uint32_t const timeout = kx_timeout(values[TIMEOUT], KX_TIMEOUT_PROCESS);
   process_check_services(argv, n);
   process_send_svc(flags & WAIT ? "-rwR" : "-r", argv, n, timeout);

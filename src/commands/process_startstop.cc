@@ -29,9 +29,7 @@ constexpr char const* svcopts[8] = {"-d", "-u", "-D", "-U", "-dwD", "-uwU", "-Dw
   uint64_t flags = 0;
   char const* values[NSLOTS] = {};
   argv += gol_argv<rgolb, rgola>(argv, &flags, values);
-  size_t n = 0;
-  while (argv[n]) n++;
-  if (!n) strerr_dieusage(EXIT_USAGE, {usage});
+  size_t const n = kx_operands(argv, usage);
   uint32_t const timeout = kx_timeout(values[TIMEOUT], KX_TIMEOUT_PROCESS);
   process_check_services(argv, n);
   process_send_svc(svcopts[up + (flags & (PERMANENT | WAIT))], argv, n, timeout);

@@ -76,9 +76,7 @@ int do_status(char const* dir, unsigned withlogs) {
 void process_status(char const* const* argv) {
   uint64_t flags = 0;
   argv += gol_argv<rgolb>(argv, &flags);
-  size_t n = 0;
-  while (argv[n]) n++;
-  if (!n) strerr_dieusage(EXIT_USAGE, {"orv process status [ -L | -l ] services..."});
+  size_t const n = kx_operands(argv, "orv process status [ -L | -l ] services...");
   process_check_services(argv, n);
 
   int failed = 0;

@@ -2,8 +2,19 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+
+#include "lib/gol.h"
 
 void set(char const* const* argv);
+
+// The options of set list and set status: --with-essentials (the default)
+// and --without-essentials.
+inline constexpr uint64_t SET_WITHOUT_ESSENTIALS = 1;
+inline constexpr gol_bool set_essentials_options[] = {
+    {0, SET_WITHOUT_ESSENTIALS, "with-essentials", 'E'},
+    {SET_WITHOUT_ESSENTIALS, 0, "without-essentials", 'e'},
+};
 
 void set_check(char const* const* argv);
 void set_commit(char const* const* argv);

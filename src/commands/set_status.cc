@@ -8,20 +8,9 @@
 #include "lib/gol.h"
 #include "lib/strerr.h"
 
-namespace {
-
-enum : uint64_t { WITHOUT_ESSENTIALS = 1 };
-
-constexpr gol_bool rgolb[] = {
-    {0, WITHOUT_ESSENTIALS, "with-essentials", 'E'},
-    {WITHOUT_ESSENTIALS, 0, "without-essentials", 'e'},
-};
-
-}  // namespace
-
 void set_status(char const* const* argv) {
   uint64_t flags = 0;
-  argv += gol_argv<rgolb>(argv, &flags);
+  argv += gol_argv<set_essentials_options>(argv, &flags);
   size_t nnames = 0;
   while (argv[nnames]) nnames++;
   if (!set_check_service_names(argv, nnames)) strerr_die(EXIT_USAGE, {"invalid service name"});
@@ -32,7 +21,7 @@ void set_status(char const* const* argv) {
   char fmt[UINT64_FMT];
   kx_tool_head(v, "tuvo-set-status", fmt, true)
       .add("-r", g->repodir,
-           flags & WITHOUT_ESSENTIALS ? "--without-essentials" : "--with-essentials", "--",
+           flags & SET_WITHOUT_ESSENTIALS ? "--without-essentials" : "--with-essentials", "--",
            "current")
       .add_all(argv, nnames);
   main_pretty_exec(v.end());
