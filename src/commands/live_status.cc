@@ -46,14 +46,14 @@ void catb(stralloc* sa, char const* s, size_t n) {
 // A fatal-form line that leaves the exit to the caller.
 void say_fatalsys(char const* what, char const* tool) {
   char const* pieces[] = {PROG, ": fatal: ", "unable to ", what, tool};
-  strerr_warnvsys(pieces, 5);
+  strerr_warnvsys(pieces);
 }
 
 void say_crashed(char const* tool, int sig) {
   char fmt[UINT64_FMT];
   fmt[uint64_fmt_generic(fmt, static_cast<unsigned>(sig), 10)] = 0;
   char const* pieces[] = {PROG, ": fatal: ", tool, " crashed with signal ", fmt};
-  strerr_warnv(pieces, 5);
+  strerr_warnv(pieces);
 }
 
 // Runs argv with its standard output piped and appends that output to sa.

@@ -40,7 +40,7 @@ constexpr size_t FIXED_ELEMENTS = 15;
     char const* const usage[] = {"usage: ", "orv set ", subcommand,
                                  " [ --ignore-dependencies ] [ --dry-run ] "
                                  "[ --if-dependencies-found=fail|warn|pull ] services..."};
-    strerr_diev(EXIT_USAGE, usage, 4);
+    strerr_diev(EXIT_USAGE, usage);
   }
   if (what && strcmp(what, "fail") != 0 && strcmp(what, "pull") != 0 && strcmp(what, "warn") != 0)
     strerr_die(EXIT_USAGE, {"--if-dependencies-found= argument must be fail, warn or pull"});

@@ -31,7 +31,7 @@ constexpr gol_bool rgolb[] = {
 // Usage lines of save and load carry no program name.
 [[noreturn]] void die_usage(char const* what) {
   char const* const usage[] = {"usage: ", "orv set ", what};
-  strerr_diev(EXIT_USAGE, usage, 3);
+  strerr_diev(EXIT_USAGE, usage);
 }
 
 }  // namespace

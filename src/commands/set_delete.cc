@@ -11,7 +11,7 @@ void set_delete(char const* const* argv) {
   argv += gol_argv(argv);
   if (!*argv) {
     char const* const usage[] = {"usage: orv set delete names..."};
-    strerr_diev(EXIT_USAGE, usage, 1);
+    strerr_diev(EXIT_USAGE, usage);
   }
   size_t nnames = 0;
   // Every name is checked before anything runs, so a bad one deletes nothing.

@@ -104,5 +104,5 @@ void xmexec_afm(char const* prog, char const* const* argv, char const* const* en
                 char const* modifs, size_t modiflen) {
   mexec_afm(prog, argv, envp, envlen, modifs, modiflen);
   char const* pieces[] = {PROG, ": fatal: ", "unable to ", "exec ", prog};
-  strerr_dievsys(errno == ENOENT ? EXIT_NOT_FOUND : EXIT_CANNOT_RUN, pieces, 5);
+  strerr_dievsys(errno == ENOENT ? EXIT_NOT_FOUND : EXIT_CANNOT_RUN, pieces);
 }
