@@ -17,7 +17,7 @@ _orv_table() {
     live/start | live/stop | live/restart)
         _orv_bool=("n dry-run") _orv_arg=("t timeout") ;;
     live/status)
-        _orv_bool=("e without-essentials" "E with-essentials") ;;
+        _orv_bool=("e without-essentials" "E with-essentials" "- json") ;;
     live/install)
         _orv_bool=("b block" "K keep-old" "- init" "e force-essentials" "E no-force-essentials")
         _orv_arg=("f conversion-file") ;;
@@ -34,7 +34,7 @@ _orv_table() {
     process/kill)
         _orv_bool=("W no-wait" "w wait") _orv_arg=("s signal" "t timeout") ;;
     process/status)
-        _orv_bool=("L without-logs" "l with-logs") ;;
+        _orv_bool=("L without-logs" "l with-logs" "- json") ;;
     set/enable | set/disable | set/mask | set/unmask | set/make-essential)
         _orv_bool=("f ignore-dependencies" "n dry-run") _orv_arg=("I if-dependencies-found") ;;
     set/check | repository/check)

@@ -141,6 +141,7 @@ complete -c orv -n '__orv_at process/kill' -s s -l signal -x -d 'signal to send'
     -a 'ABRT ALRM BUS CHLD CONT FPE HUP ILL INT KILL PIPE PROF QUIT SEGV STOP SYS TERM TRAP TSTP TTIN TTOU URG USR1 USR2 VTALRM XCPU XFSZ'
 complete -c orv -n '__orv_at process/status' -s L -l without-logs -d 'leave the logger out'
 complete -c orv -n '__orv_at process/status' -s l -l with-logs -d 'show the logger too'
+complete -c orv -n '__orv_at live/status process/status' -l json -d 'print one JSON array for scripts'
 complete -c orv -n '__orv_at process/start process/stop process/restart process/kill process/status' \
     -a '(__orv_services)' -d 'service directory'
 

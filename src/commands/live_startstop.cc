@@ -1,6 +1,7 @@
 // live start, stop and restart: the front end holds the service manager's
 // locks itself, runs the change tool with its locking off, and after a
 // failed run tells what changed anyway.
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -83,6 +84,56 @@ void check_state_length(uint32_t statesize) {
   die_state();
 }
 
+// While the change tool runs, a termination signal sent to the front end
+// alone goes on to the tool, and the front end waits for the tool's end as
+// usual: dying at once would free the locks under a running change.
+volatile sig_atomic_t tool_pid;  // the tool being waited for, 0 when none
+volatile sig_atomic_t pending;   // caught while no tool ran, not yet passed on
+volatile sig_atomic_t caught;    // any of them caught since the first run
+
+constexpr int forwarded[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
+
+extern "C" void forward(int sig, siginfo_t* info, void*) {
+  caught = sig;
+  // What the terminal or the kernel sends reaches the whole foreground
+  // group, the tool included; only a process's kill() needs passing on.
+  if (info->si_code != SI_USER && info->si_code != SI_QUEUE) return;
+  pid_t const pid = tool_pid;
+  if (!pid) {
+    pending = sig;
+    return;
+  }
+  int const e = errno;
+  kill(pid, sig);
+  errno = e;
+}
+
+void forward_signals() {
+  struct sigaction sa {};
+  sa.sa_sigaction = forward;
+  sa.sa_flags = SA_SIGINFO | SA_RESTART;
+  sigemptyset(&sa.sa_mask);
+  for (int sig : forwarded) sigaddset(&sa.sa_mask, sig);
+  for (int sig : forwarded) sigaction(sig, &sa, nullptr);
+}
+
+[[noreturn]] void die_wait() {
+  strerr_diesys(EXIT_SYSTEM, {"unable to ", "wait for tuvo"});
+}
+
+// Waits for the tool and collects its status. It stays unreaped until the
+// handler no longer sees its pid: once reaped, the pid may be another
+// process's by the time a signal comes.
+int wait_tool(pid_t pid) {
+  siginfo_t info;
+  while (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOWAIT) < 0)
+    if (errno != EINTR) die_wait();
+  tool_pid = 0;
+  int wstat;
+  if (waitpid_nointr(pid, &wstat, 0) < 0) die_wait();
+  return wstat;
+}
+
 int run(request const& req, int up, char const* compiled) {
   return run_tuvo_change(req.names, req.nnames, up, req.dryrun, req.timeout, req.statesize,
                          compiled);
@@ -114,10 +165,14 @@ int run_tuvo_change(char const* const* names, size_t nnames, int up, unsigned dr
       .add("-l", g->livedir, "--", up ? "start" : "stop")
       .add_all(names, nnames);
 
+  forward_signals();
   pid_t const pid = main_spawn(v.end());
-  int wstat;
-  if (waitpid_nointr(pid, &wstat, 0) < 0)
-    strerr_diesys(EXIT_SYSTEM, {"unable to ", "wait for tuvo"});
+  tool_pid = pid;
+  if (int const sig = pending) {
+    pending = 0;
+    kill(pid, sig);
+  }
+  int const wstat = wait_tool(pid);
 
   if (!(WIFEXITED(wstat) && WEXITSTATUS(wstat) == 0) && report) {
     if (!tuvo_live_state_read(g->livedir, after, statesize)) die_state();
@@ -145,8 +200,10 @@ void live_restart(char const* const* argv) {
   path_join const compiled = tuvo_live_compiled(g->livedir);
   request req;
   prepare(argv, "orv live restart services...", compiled, &req);
-  // One pair of locks over both runs; no start after a failed stop.
+  // One pair of locks over both runs; no start after a failed stop, nor
+  // after a signal asked the front end to end.
   int r = run(req, 0, compiled.get());
+  if (!r && caught) r = 128 + caught;
   if (!r) r = run(req, 1, compiled.get());
   _exit(r);
 }

@@ -1,18 +1,24 @@
 // live status: the front end computes no state. It asks the service
 // manager's tools for lists of names and hands a chain of small commands,
-// grep and sed the job of labelling them "/up" or "/down".
+// grep and sed the job of labelling them "/up" or "/down". With --json it
+// runs the same queries and labels the names itself.
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "commands/live.h"
 #include "commands/orvctl.h"
 #include "lib/argv.h"
+#include "lib/buffer.h"
+#include "lib/bytestr.h"
+#include "lib/env.h"
 #include "lib/exitcode.h"
 #include "lib/fd.h"
 #include "lib/fmtscan.h"
 #include "lib/gol.h"
+#include "lib/json.h"
 #include "lib/readfile.h"
 #include "lib/smallbuf.h"
 #include "lib/spawn.h"
@@ -24,11 +30,12 @@ extern char** environ;
 
 namespace {
 
-enum : uint64_t { WITH_ESSENTIALS = 1 };
+enum : uint64_t { WITH_ESSENTIALS = 1, JSON = 2 };
 
 constexpr gol_bool rgolb[] = {
     {0, WITH_ESSENTIALS, "without-essentials", 'e'},
     {WITH_ESSENTIALS, 0, "with-essentials", 'E'},
+    {JSON, 0, "json", 0},
 };
 
 // The chain runs the echo helper from inside blocks of depth 2 and 1.
@@ -61,10 +68,10 @@ void say_crashed(char const* tool, int sig) {
 // diagnostic already printed. sa is put back as it was when the tool could
 // not be waited for or crashed; a tool that merely failed leaves it as is,
 // since the caller exits anyway.
-int slurp_tool(char const* const* argv, stralloc* sa) {
+int slurp_tool(char const* const* argv, stralloc* sa, char const* const* envp = environ) {
   char const* const tool = argv[0];
   int fd;
-  pid_t const pid = child_spawn1_pipe(tool, argv, environ, &fd, 1);
+  pid_t const pid = child_spawn1_pipe(tool, argv, envp, &fd, 1);
   if (!pid) {
     say_fatalsys("spawn ", tool);
     return EXIT_SYSTEM;
@@ -175,12 +182,117 @@ int get_atomics(char const* const* names, size_t nnames, stralloc* sa, unsigned 
   main_pretty_exec(v);
 }
 
+// The --json form. The queries are the text form's, in the same
+// environments: the named ones see the environment as it is, the list tool
+// of the all-services chain sees it without the configuration variables.
+// Nothing is written until both have succeeded.
+
+struct line {
+  char const* s;
+  size_t n;
+};
+
+bool line_less(line const& a, line const& b) {
+  int const c = memcmp(a.s, b.s, std::min(a.n, b.n));
+  return c ? c < 0 : a.n < b.n;
+}
+
+// Calls f on each line of the n bytes at s: every newline ends one, and
+// bytes after the last newline make one more, as grep and sed see them.
+template <class F>
+void each_line(char const* s, size_t n, F f) {
+  while (n) {
+    size_t const k = byte_chr(s, n, '\n');
+    f(line{s, k});
+    if (k == n) break;
+    s += k + 1;
+    n -= k + 1;
+  }
+}
+
+size_t count_lines(char const* s, size_t n) {
+  size_t const newlines = byte_count(s, n, '\n');
+  return newlines + (n && s[n - 1] != '\n');
+}
+
+void entry(json* j, line l, bool up) {
+  json_object_open(j);
+  json_keys(j, "name");
+  json_bytes(j, l.s, l.n);
+  json_keys(j, "up");
+  json_bool(j, up);
+  json_object_close(j);
+}
+
+[[noreturn]] void finish(json* j) {
+  json_array_close(j);
+  if (!json_finish(j)) strerr_diesys(EXIT_SYSTEM, {"unable to ", "write to stdout"});
+  _exit(EXIT_OK);
+}
+
+[[noreturn]] void live_status_all_json(unsigned with_essentials) {
+  kx_tool_env const env;
+  if (!env.get()) strerr_diesys(EXIT_SYSTEM, {"unable to ", "build environment"});
+
+  char const* const uv[] = {"tuvo", "-l",   g->livedir, with_essentials ? "-buaE" : "-buae",
+                            "list", nullptr};
+  char const* const dv[] = {"tuvo", "-l",   g->livedir, with_essentials ? "-bdaE" : "-bdae",
+                            "list", nullptr};
+  stralloc up = stralloc_zero;
+  stralloc down = stralloc_zero;
+  if (int const r = slurp_tool(uv, &up, env.get())) _exit(r);
+  if (int const r = slurp_tool(dv, &down, env.get())) _exit(r);
+
+  json j;
+  json_init(&j, buffer_1);
+  json_array_open(&j);
+  each_line(up.data, up.len, [&](line l) { entry(&j, l, true); });
+  each_line(down.data, down.len, [&](line l) { entry(&j, l, false); });
+  finish(&j);
+}
+
+[[noreturn]] void live_status_some_json(char const* const* names, unsigned with_essentials) {
+  size_t nnames = 0;
+  while (names[nnames]) nnames++;
+  stralloc atomics = stralloc_zero;
+  if (int const r = get_atomics(names, nnames, &atomics, with_essentials)) _exit(r);
+  char const* const lv[] = {"tuvo", "-l",   g->livedir, with_essentials ? "-baE" : "-bae",
+                            "--",   "list", nullptr};
+  stralloc list = stralloc_zero;
+  if (int const r = slurp_tool(lv, &list)) _exit(r);
+
+  // The names that are up, sorted, to look each atomic service up in.
+  size_t const nup = count_lines(list.data, list.len);
+  smallbuf<line, 64> upbuf(nup);
+  if (!upbuf) strerr_diesys(EXIT_SYSTEM, {"unable to ", "allocate memory"});
+  line* const ups = upbuf.get();
+  size_t k = 0;
+  each_line(list.data, list.len, [&](line l) { ups[k++] = l; });
+  std::sort(ups, ups + nup, line_less);
+  auto const isup = [&](line l) { return std::binary_search(ups, ups + nup, l, line_less); };
+
+  json j;
+  json_init(&j, buffer_1);
+  json_array_open(&j);
+  each_line(atomics.data, atomics.len, [&](line l) {
+    if (isup(l)) entry(&j, l, true);
+  });
+  each_line(atomics.data, atomics.len, [&](line l) {
+    if (!isup(l)) entry(&j, l, false);
+  });
+  finish(&j);
+}
+
 }  // namespace
 
 void live_status(char const* const* argv) {
   uint64_t flags = 0;
   argv += gol_argv<rgolb>(argv, &flags);
   unsigned const with_essentials = flags & WITH_ESSENTIALS;
+  if (flags & JSON) {
+    if (*argv) live_status_some_json(argv, with_essentials);
+    live_status_all_json(with_essentials);
+  }
   if (*argv) live_status_some(argv, with_essentials);
   live_status_all(with_essentials);
 }

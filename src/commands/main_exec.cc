@@ -44,6 +44,9 @@ void kx_config_read(char const** slots) {
   }
 }
 
+kx_tool_env::kx_tool_env()
+    : env_merged(environ, env_len(environ), config_vars, sizeof config_vars, KX_CONFIG_VARS) {}
+
 void main_exec(char const* const* argv) {
   char const* const* envp = environ;
   xmexec_afm(argv[0], argv, envp, env_len(envp), config_vars, sizeof config_vars);

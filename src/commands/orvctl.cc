@@ -13,6 +13,7 @@
 #include "commands/set.h"
 #include "commands/system.h"
 #include "lib/exitcode.h"
+#include "lib/fd.h"
 #include "lib/fmtscan.h"
 #include "lib/gol.h"
 #include "lib/strerr.h"
@@ -63,6 +64,7 @@ static_assert(KX_CONFIG_VARS == GOLA_COLOR);
 }  // namespace
 
 int main(int argc, char** cargv) {
+  fd_std_fill();  // before anything is opened
   char const* const* argv = cargv;
   record = *g;  // the compiled-in defaults
   g = &record;

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <utility>
 
+#include "lib/env.h"
+
 struct globals_t {
   uint32_t verbosity;
   char const* scandir;
@@ -71,6 +73,13 @@ pid_t main_spawn(char const* const* argv);
 // leaves absent ones alone.
 inline constexpr size_t KX_CONFIG_VARS = 7;
 void kx_config_read(char const** slots);
+
+// The process's environment without the configuration variables, as the
+// hand-off gives it to tools. get() is null (errno ENOMEM) when the storage
+// cannot be had.
+struct kx_tool_env : env_merged {
+  kx_tool_env();
+};
 
 // Depth-1 block encoding of argv[0..n-1], each element as " " [prefix "/"] elem.
 // kx_equote_space gives the storage kx_equote needs; kx_equote fills out[0..n]

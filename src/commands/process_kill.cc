@@ -82,13 +82,15 @@ native const* find_native(int sig) {
     orv_svstatus_t status;
     if (!orv_svstatus_read(dir, &status))
       strerr_diesys(EXIT_SYSTEM, {"unable to ", "read status file for service ", dir});
-    if (!status.pid || (status.flags & ORV_SVSTATUS_FLAG_NOSIGNAL)) continue;
-    if (status.pid < 0) {
-      // Handed to kill(), it would address a process group or every process
-      // we may signal: a damaged record names no process.
+    if (!status.pid_field || (status.flags & ORV_SVSTATUS_FLAG_NOSIGNAL)) continue;
+    if (!orv_svstatus_pid_ok(status)) {
+      // Handed to kill(), a negative pid would address a process group or
+      // every process we may signal, and a cut one some unrelated process:
+      // a damaged record names no process.
       if (g->verbosity) {
         char bad[UINT64_FMT];
-        bad[int64_fmt_generic(bad, status.pid, 10)] = 0;
+        bad[status.pid_field >> 32 ? uint64_fmt_generic(bad, status.pid_field, 10)
+                                   : int64_fmt_generic(bad, status.pid, 10)] = 0;
         strerr_warn({"ignoring invalid pid ", bad, " in status file for service ", dir});
       }
       continue;

@@ -1,6 +1,7 @@
 #include "data/orv_svstatus.h"
 
 #include <cerrno>
+#include <cstring>
 
 #include "lib/path.h"
 #include "lib/readfile.h"
@@ -14,23 +15,37 @@ void orv_svstatus_unpack(char const* image, orv_svstatus_t* status) {
   // Only the low half is a process id here; what to do with one that is not
   // positive is the caller's decision.
   status->pid = static_cast<pid_t>(static_cast<uint32_t>(pid));
+  status->pid_field = pid;
   uint16_t wstat;
   uint16_unpack_big(image + ORV_SVSTATUS_WSTAT, &wstat);
   status->wstat = wstat;
   status->flags = static_cast<uint8_t>(image[ORV_SVSTATUS_FLAGS] & 0x0f);
 }
 
-int orv_svstatus_read(char const* dir, orv_svstatus_t* status) {
+bool orv_svstatus_pid_ok(char const* image) {
+  uint64_t pid;
+  uint64_unpack_big(image + ORV_SVSTATUS_PID, &pid);
+  return pid <= INT32_MAX;
+}
+
+int orv_svstatus_read_image(char const* dir, char* image) {
   path_join const path(dir, "/supervise/status");
   if (!path) return 0;
 
-  char image[ORV_SVSTATUS_SIZE];
-  ssize_t const r = openreadnclose(path.get(), image, sizeof image);
+  char buf[ORV_SVSTATUS_SIZE];
+  ssize_t const r = openreadnclose(path.get(), buf, sizeof buf);
   if (r < 0) return 0;
-  if (static_cast<size_t>(r) < sizeof image) {
+  if (static_cast<size_t>(r) < sizeof buf) {
     errno = EPIPE;
     return 0;
   }
+  memcpy(image, buf, sizeof buf);
+  return 1;
+}
+
+int orv_svstatus_read(char const* dir, orv_svstatus_t* status) {
+  char image[ORV_SVSTATUS_SIZE];
+  if (!orv_svstatus_read_image(dir, image)) return 0;
   orv_svstatus_unpack(image, status);
   return 1;
 }

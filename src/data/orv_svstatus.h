@@ -29,17 +29,33 @@ inline constexpr uint8_t ORV_SVSTATUS_FLAG_NOSIGNAL = 0x02;
 struct orv_svstatus_t {
   tain stamp1;
   tain stamp2;
-  pid_t pid;      // low 32 bits of the stored 64-bit field; may be 0 or negative
-  int wstat;      // 16-bit field, zero-extended
-  uint8_t flags;  // bit k is bit k of the flag byte, k = 0..3; bits 4-7 always clear
+  pid_t pid;           // low 32 bits of the stored 64-bit field; may be 0 or negative
+  int wstat;           // 16-bit field, zero-extended
+  uint8_t flags;       // bit k is bit k of the flag byte, k = 0..3; bits 4-7 always clear
+  uint64_t pid_field;  // the stored 64-bit field whole, of which pid is the low half
 };
+
+// Whether the record names a process that may be signalled: its pid field
+// holds a positive 32-bit pid. 0 means none; anything else is damage.
+inline bool orv_svstatus_pid_ok(orv_svstatus_t const& s) {
+  return s.pid_field <= 0x7fffffff && s.pid > 0;
+}
 
 // REQUIRES: image points to ORV_SVSTATUS_SIZE readable bytes. Fills *status;
 // cannot fail.
 void orv_svstatus_unpack(char const* image, orv_svstatus_t* status);
+
+// REQUIRES: image points to ORV_SVSTATUS_SIZE readable bytes. 1 when the
+// pid field holds no process (0) or a positive 32-bit pid; 0 when it is
+// damaged: any of its high 32 bits set, or its low 32 bits negative as a
+// signed number. No supervisor writes a damaged field.
+bool orv_svstatus_pid_ok(char const* image);
 
 // Reads dir + "/supervise/status". 1 with *status filled; 0 with *status
 // untouched and errno: the open or read error (ENOENT when missing), EPIPE
 // when the file is shorter than ORV_SVSTATUS_SIZE, ENOMEM when the path
 // cannot be built. Bytes past the record are never read.
 int orv_svstatus_read(char const* dir, orv_svstatus_t* status);
+// The same read, leaving the record's ORV_SVSTATUS_SIZE bytes in image
+// undecoded; image is untouched on failure.
+int orv_svstatus_read_image(char const* dir, char* image);

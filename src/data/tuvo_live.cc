@@ -19,8 +19,11 @@ int lock_one(char const* dir, int mode, int blocking) {
   path_join const path(dir, TUVO_LIVE_LOCK);
   if (!path) return -1;
   bool const exclusive = mode >= TUVO_LOCK_EXCLUSIVE;
+  // Never through a symbolic link: whoever can write the directory could
+  // otherwise have us truncate or create any file we may write.
   int const fd = exclusive
-                     ? open3(path.get(), O_RDWR | O_NONBLOCK | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)
+                     ? open3(path.get(),
+                             O_RDWR | O_NONBLOCK | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644)
                      : open3(path.get(), O_RDONLY | O_NONBLOCK | O_CLOEXEC, 0);
   if (fd < 0) return -1;
   int const r = fd_lock(fd, exclusive, !blocking);

@@ -5,6 +5,7 @@
 
 #include "lib/buffer.h"
 #include "lib/exitcode.h"
+#include "lib/fd.h"
 #include "lib/gol.h"
 #include "lib/strerr.h"
 
@@ -31,6 +32,7 @@ void put(char const* s, size_t len) {
 }  // namespace
 
 int main(int argc, char const* const* argv) {
+  fd_std_fill();  // before anything is opened
   PROG = "orvctl-helper-echo";
   uint64_t flags = 0;
   char const* wgola[GOLA_N] = {" "};

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "lib/exitcode.h"
+#include "lib/fd.h"
 #include "lib/fmtscan.h"
 #include "lib/smallbuf.h"
 #include "lib/strerr.h"
@@ -19,6 +20,7 @@ namespace {
 }  // namespace
 
 int main(int argc, char const* const* argv) {
+  fd_std_fill();  // before anything is opened
   PROG = "orvctl-helper-kill";
   if (argc < 2) usage();
   uint32_t sig;

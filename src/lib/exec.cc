@@ -28,16 +28,16 @@ void do_execve(char const* file, char const* const* argv, char const* const* env
 
 }  // namespace
 
-void execvep_internal(char const* prog, char const* const* argv, char const* const* envp,
-                      char const* path) {
+int exec_path_walk(char const* prog, char const* path, int (*attempt)(char const* file, void* ctx),
+                   void* ctx) {
   if (!path) {
     errno = EINVAL;
-    return;
+    return 0;
   }
   size_t const plen = strlen(prog);
   if (!plen) {
     errno = ENOENT;  // as execve("") says; "dir/" would only find directories
-    return;
+    return 0;
   }
   // One buffer for all candidates, sized for the longest element.
   size_t longest = 0;
@@ -48,20 +48,21 @@ void execvep_internal(char const* prog, char const* const* argv, char const* con
     s += l + 1;
   }
   smallbuf<char, kPathInline> buf(longest + plen + 2);
-  if (!buf) return;  // ENOMEM
+  if (!buf) return 0;  // ENOMEM
   char* const cand = buf.get();
 
   int saved = 0;
   // Nothing tried (no non-empty element) means nothing found.
-  errno = ENOENT;
+  int last = ENOENT;
   for (char const* s = path;;) {
     size_t const l = str_chr(s, ':');
     if (l) {  // empty elements never mean the current directory
       memcpy(cand, s, l);
       cand[l] = '/';
       memcpy(cand + l + 1, prog, plen + 1);
-      do_execve(cand, argv, envp);
-      int const e = errno;
+      int const e = attempt(cand, ctx);
+      if (!e) return 1;
+      last = e;
       if (e == EACCES || e == EPERM || e == EISDIR || e == ENOTDIR) {
         saved = e;
       } else if (e != ENOENT) {
@@ -72,7 +73,24 @@ void execvep_internal(char const* prog, char const* const* argv, char const* con
     if (!s[l]) break;
     s += l + 1;
   }
-  if (saved) errno = saved;
+  errno = saved ? saved : last;
+  return 0;
+}
+
+void execvep_internal(char const* prog, char const* const* argv, char const* const* envp,
+                      char const* path) {
+  struct vectors {
+    char const* const* argv;
+    char const* const* envp;
+  } v = {argv, envp};
+  exec_path_walk(
+      prog, path,
+      [](char const* file, void* ctx) {
+        auto const* w = static_cast<vectors const*>(ctx);
+        do_execve(file, w->argv, w->envp);
+        return errno;
+      },
+      &v);
 }
 
 void execvep(char const* prog, char const* const* argv, char const* const* envp, char const* path) {

@@ -14,6 +14,12 @@ void exec_ae(char const* prog, char const* const* argv, char const* const* envp)
 void execvep(char const* prog, char const* const* argv, char const* const* envp, char const* path);
 void execvep_internal(char const* prog, char const* const* argv, char const* const* envp,
                       char const* path);
+// The search of execvep_internal with another way to run a candidate:
+// attempt(file, ctx) returns 0 when it ran file (the walk stops, result 1)
+// or the error number of its failure, weighed as the exec's would be.
+// Otherwise 0 with errno as execvep_internal leaves it.
+int exec_path_walk(char const* prog, char const* path, int (*attempt)(char const* file, void* ctx),
+                   void* ctx);
 // Exec with the modification block applied to envp (envlen entries).
 // mexec_afn fails with EINVAL when nmodifs undercounts the block's entries,
 // ENOMEM when a huge environment finds no heap.

@@ -103,3 +103,13 @@ int fd_lock(int fd, int w, int nb) {
   }
   return -1;
 }
+
+void fd_std_fill() {
+  int const e = errno;
+  for (int fd = 0; fd < 3; ++fd) {
+    if (fcntl(fd, F_GETFD) >= 0) continue;
+    // The lowest free descriptor is fd: those below it are open.
+    if (open("/dev/null", (fd ? O_RDONLY : O_WRONLY) | O_CLOEXEC) < 0) break;
+  }
+  errno = e;
+}

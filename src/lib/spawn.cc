@@ -11,15 +11,44 @@
 
 #include "lib/bytestr.h"
 #include "lib/env.h"
+#include "lib/exec.h"
 #include "lib/exitcode.h"
 #include "lib/fd.h"
 #include "lib/strerr.h"
 
+namespace {
+
+// What one attempt of the search needs besides the candidate.
+struct spawn_call {
+  pid_t* pid;
+  posix_spawn_file_actions_t const* fa;
+  posix_spawnattr_t const* attr;
+  char const* const* argv;
+  char const* const* envp;
+};
+
+int spawn_file(char const* file, void* ctx) {
+  auto const* c = static_cast<spawn_call const*>(ctx);
+  return posix_spawn(c->pid, file, c->fa, c->attr, const_cast<char* const*>(c->argv),
+                     const_cast<char* const*>(c->envp));
+}
+
+}  // namespace
+
+// Search path used when the environment has no PATH; a build setting, so
+// that test builds can put their stand-ins first.
+#ifndef ORV_DEFAULT_PATH
+#define ORV_DEFAULT_PATH "/usr/local/bin:/usr/bin:/bin"
+#endif
+char const SPAWN_DEFAULT_PATH[] = ORV_DEFAULT_PATH;
+
 pid_t cspawn(char const* prog, char const* const* argv, char const* const* envp, uint16_t flags,
              spawn_action const* actions, size_t n) {
   // posix_spawnp searches the caller's PATH, whose absence means a
-  // platform-chosen default; give it ours for the duration of the call.
-  bool const havepath = getenv("PATH") != nullptr;
+  // platform-chosen default: without one, the exec's search walks ours.
+  // The process's environment is never touched: a caller may be handing
+  // that very array to the child.
+  bool const search = !getenv("PATH") && !prog[str_chr(prog, '/')];
   posix_spawnattr_t attr;
   posix_spawn_file_actions_t fa;
   bool attr_ok = false;
@@ -65,13 +94,13 @@ pid_t cspawn(char const* prog, char const* const* argv, char const* const* envp,
     }
     if (e) goto out;
   }
-  if (!havepath && setenv("PATH", SPAWN_DEFAULT_PATH, 0) < 0) {
-    e = errno;
-    goto out;
+  if (search) {
+    spawn_call c = {&pid, fa_ok ? &fa : nullptr, attr_ok ? &attr : nullptr, argv, envp};
+    e = exec_path_walk(prog, SPAWN_DEFAULT_PATH, spawn_file, &c) ? 0 : errno;
+  } else {
+    e = posix_spawnp(&pid, prog, fa_ok ? &fa : nullptr, attr_ok ? &attr : nullptr,
+                     const_cast<char* const*>(argv), const_cast<char* const*>(envp));
   }
-  e = posix_spawnp(&pid, prog, fa_ok ? &fa : nullptr, attr_ok ? &attr : nullptr,
-                   const_cast<char* const*>(argv), const_cast<char* const*>(envp));
-  if (!havepath) unsetenv("PATH");
 
 out:
   if (fa_ok) posix_spawn_file_actions_destroy(&fa);

@@ -21,12 +21,14 @@ struct spawn_action {
   } x;
 };
 
-// Search path used when the environment has no PATH.
-inline constexpr char const SPAWN_DEFAULT_PATH[] = "/usr/local/bin:/usr/bin:/bin";
+// Search path used when the environment has no PATH: "/usr/local/bin:/usr/bin:/bin"
+// unless the build says otherwise.
+extern char const SPAWN_DEFAULT_PATH[];
 
 // posix_spawnp with the flags and the n actions applied in order. When the
-// process has no PATH, the default path is put in its environment for the
-// call and removed after: nothing else may use the environment meanwhile.
+// process has no PATH, prog is searched for in the default path as the exec
+// routines do, and the file found is spawned; the process's environment is
+// never changed.
 pid_t cspawn(char const* prog, char const* const* argv, char const* const* envp, uint16_t flags,
              spawn_action const* actions, size_t n);
 // Child's stdin (to 0) or stdout (to non-zero) on a new pipe, with an empty

@@ -9,6 +9,10 @@
 
 #include <string>
 
+#include "lib/exec.h"
+
+extern char** environ;
+
 namespace tbchain {
 
 namespace {
@@ -79,7 +83,9 @@ void die_sys(char const* prog, char const* what) {
 }
 
 void exec_into(char const* prog, char* const* argv) {
-  execvp(argv[0], argv);
+  // As the real chain tools do, without PATH the build's default search
+  // path, which test builds start with the stand-ins.
+  exec_ae(argv[0], argv, environ);
   int e = errno;
   die(prog, e == ENOENT ? 127 : 126,
       std::string("fatal: unable to exec ") + argv[0] + ": " + strerror(e));

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 #include <sstream>
+#include <string_view>
+#include <unordered_map>
 
 namespace tbtuvo {
 
@@ -306,13 +308,18 @@ bool read_compiled(std::string const& dir, database& db, std::string& err) {
 bool resolve(database const& db, std::vector<std::string> const& names, std::vector<uint32_t>& out,
              std::string& err) {
   out.clear();
+  // Looked up by hash and marked when taken: 10^5 names stay fast.
+  std::unordered_map<std::string_view, uint32_t> byname;
+  for (uint32_t i = 0; i < db.services.size(); ++i) byname.emplace(db.services[i].name, i);
+  std::vector<char> taken(db.services.size());
   auto add = [&](uint32_t i) {
-    if (std::find(out.begin(), out.end(), i) == out.end()) out.push_back(i);
+    if (!taken[i]) out.push_back(i);
+    taken[i] = 1;
   };
   for (auto const& name : names) {
-    long i = db.index(name);
-    if (i >= 0) {
-      add(static_cast<uint32_t>(i));
+    auto const it = byname.find(name);
+    if (it != byname.end()) {
+      add(it->second);
     } else if (auto b = db.find_bundle(name)) {
       for (uint32_t j : b->contents) add(j);
     } else {

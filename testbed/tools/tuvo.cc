@@ -24,10 +24,16 @@
 //   tuvo.fail  service names, one a line: reaching one of them in a change
 //              prints a message and exits 1 before changing it;
 //   timeline   "begin PID NS" and "end PID NS" around every change run;
+//   held       with ORV_TB_HOLD set, a change run writes its pid here
+//              half-way and waits until "release" appears; the signals
+//              TERM, INT, HUP and QUIT it gets meanwhile are appended to
+//              "signals" by number, and after the release it dies of the
+//              first one (or goes on when none came);
 // and ORV_TB_DELAY_MS makes a change run sleep half-way.
 //
 // Exit: 0 done, 1 unknown name or failed transition, 100 usage, 111 system error.
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -85,6 +91,38 @@ void half_way_delay() {
   if (v <= 0) return;
   timespec ts{v / 1000, (v % 1000) * 1000000};
   while (nanosleep(&ts, &ts) < 0 && errno == EINTR) {
+  }
+}
+
+volatile sig_atomic_t first_signal;
+int signals_fd = -1;
+
+extern "C" void note_signal(int sig) {
+  if (!first_signal) first_signal = sig;
+  char buf[16];
+  size_t n = 0;
+  for (int v = sig; v; v /= 10) buf[n++] = static_cast<char>('0' + v % 10);
+  char line[17];
+  for (size_t i = 0; i < n; ++i) line[i] = buf[n - 1 - i];
+  line[n] = '\n';
+  ssize_t w = write(signals_fd, line, n + 1);
+  (void)w;
+}
+
+void hold() {
+  if (!std::getenv("ORV_TB_HOLD")) return;
+  std::string const dir = tb_dir();
+  signals_fd = open((dir + "/signals").c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGQUIT}) signal(sig, note_signal);
+  std::string err;
+  if (!tbtuvo::spew(dir + "/held", std::to_string(getpid()) + "\n", err)) tb_fail(111, err);
+  while (access((dir + "/release").c_str(), F_OK) < 0) {
+    timespec ts{0, 10 * 1000 * 1000};
+    nanosleep(&ts, nullptr);
+  }
+  if (int const sig = first_signal) {
+    signal(sig, SIG_DFL);
+    raise(sig);
   }
 }
 
@@ -171,7 +209,10 @@ int main(int argc, char** argv) {
   auto fails = failing_names();
   timeline("begin");
   for (size_t k = 0; k <= order.size(); ++k) {
-    if (k == order.size() / 2) half_way_delay();
+    if (k == order.size() / 2) {
+      half_way_delay();
+      hold();
+    }
     if (k == order.size()) break;
     uint32_t i = order[k];
     auto const& name = db.services[i].name;

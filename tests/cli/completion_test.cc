@@ -136,6 +136,9 @@ TEST_F(Completion, BashCompletesCommandLines) {
       {"orv -s @/sd process start ", {}, {"alias", "db", "my\\ svc", "web"}},
       {"orv -s@/sd process restart -w -t 5 ", {}, {"alias", "db", "my\\ svc", "web"}},
       {"orv --scandir=@/sd process status -l w", {}, {"web"}},
+      {"orv process status -", {}, {"-L", "-l", "--without-logs", "--with-logs", "--json"}},
+      {"orv live status --j", {}, {"--json"}},
+      {"orv --scandir=@/sd process status --json -l w", {}, {"web"}},
       {"orv -s '@/sd' process stop -- w", {}, {"web"}},
       {"orv process kill -s HUP d", {"scandir=@/sd"}, {"db"}},
       {"orv -s /nonexistent process stop ", {"scandir=@/sd"}, {}},
@@ -197,14 +200,15 @@ TEST_F(Completion, FishListsNames) {
   result r = run({"/usr/bin/fish", "--no-config", "-c",
                   "source $argv[1]; and complete -C\"orv -s $argv[2]/sd process start \"; "
                   "and complete -C\"orv -r $argv[2]/repo set load \"; "
-                  "and complete -C\"orv live st\"",
+                  "and complete -C\"orv live st\"; and complete -C\"orv process status --j\"",
                   kCompletions + "/orv.fish", dir.path()},
                  {"PATH=/usr/bin:/bin", "HOME=" + dir.path()});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out,
             "alias\tservice directory\ndb\tservice directory\nmy svc\tservice directory\n"
             "web\tservice directory\nmine\tsaved set\nold\tsaved set\n"
-            "start\nstart-everything\nstatus\nstop\nstop-everything\n");
+            "start\nstart-everything\nstatus\nstop\nstop-everything\n"
+            "--json\tprint one JSON array for scripts\n");
 }
 
 }  // namespace

@@ -6,12 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "support/json_check.h"
 #include "support/run.h"
 #include "testbed/common/tblog.h"
 
 namespace {
 
 using orvtest::bin_path;
+using orvtest::json_canonical;
 using orvtest::orv_path;
 using orvtest::result;
 using orvtest::run;
@@ -236,6 +238,192 @@ TEST(HelperPaths, DefaultConfigurationUsesTheInstalledPaths) {
             std::string::npos);
   EXPECT_NE(commands.find(R"(-DORV_HELPER_KILL=\\\"/usr/local/libexec/orvctl-helper-kill\\\")"),
             std::string::npos);
+}
+
+// --json: the same queries, labelled by the front end; no chain runs.
+TEST(LiveStatusJson, AllRunsTheListToolForUpThenDownWithoutTheConfiguration) {
+  struct row {
+    strings args;
+    char const* up;
+    char const* down;
+  } const rows[] = {
+      {{"--json"}, "-buae", "-bdae"},
+      {{"--json", "-E"}, "-buaE", "-bdaE"},
+      {{"-E", "--json", "--without-essentials"}, "-buae", "-bdae"},
+  };
+  for (auto const& c : rows) {
+    status_run s;
+    s.control("tuvo.stdout", "a\nb\n");
+    s.control("tuvo.exit", "0");
+    s.go(c.args, {"livedir=/elsewhere", "verbosity=3"});
+    EXPECT_EQ(s.r.code, 0) << c.up << s.r.err;
+    EXPECT_EQ(s.r.err, "");
+    EXPECT_EQ(s.r.out, R"([{"name":"a","up":true},{"name":"b","up":true},)"
+                       R"({"name":"a","up":false},{"name":"b","up":false}])"
+                       "\n");
+    EXPECT_EQ(json_canonical(s.r.out), s.r.out.substr(0, s.r.out.size() - 1));
+    ASSERT_EQ(s.calls.size(), 2u) << c.up;
+    EXPECT_EQ(s.calls[0].argv, (strings{"tuvo", "-l", kLive, c.up, "list"}));
+    EXPECT_EQ(s.calls[1].argv, (strings{"tuvo", "-l", kLive, c.down, "list"}));
+    // As from inside the text form's chain: no configuration variable.
+    EXPECT_TRUE(s.calls[0].env.empty());
+    EXPECT_TRUE(s.calls[1].env.empty());
+  }
+}
+
+TEST(LiveStatusJson, NamedRunsTheSameTwoQueriesAndNoChain) {
+  status_run s;
+  s.control("tuvo-db.stdout", "a\nb\nc\nb\n");
+  s.control("tuvo.stdout", "b\nz\nc");
+  s.control("tuvo-db.exit", "0");
+  s.control("tuvo.exit", "0");
+  s.go({"-E", "-e", "--json", "web", "all"}, {"livedir=/elsewhere", "scandir=/s"});
+  EXPECT_EQ(s.r.code, 0) << s.r.err;
+  EXPECT_EQ(s.r.out, R"([{"name":"b","up":true},{"name":"c","up":true},{"name":"b","up":true},)"
+                     R"({"name":"a","up":false}])"
+                     "\n");
+  ASSERT_EQ(s.calls.size(), 2u);
+  EXPECT_EQ(s.calls[0].argv,
+            (strings{"tuvo-db", "-l", kLive, "-be", "--", "atomics", "web", "all"}));
+  EXPECT_EQ(s.calls[1].argv, (strings{"tuvo", "-l", kLive, "-bae", "--", "list"}));
+  EXPECT_EQ(s.calls[0].env, (strings{"scandir", "livedir"}));
+  EXPECT_EQ(s.calls[1].env, (strings{"scandir", "livedir"}));
+}
+
+TEST(LiveStatusJson, EmptyResultIsAnEmptyArray) {
+  for (strings const& args : {strings{"--json"}, strings{"--json", "x"}}) {
+    status_run s;
+    s.control("tuvo-db.exit", "0");
+    s.control("tuvo.exit", "0");
+    s.go(args);
+    EXPECT_EQ(s.r.code, 0) << s.r.err;
+    EXPECT_EQ(s.r.out, "[]\n");
+    EXPECT_EQ(json_canonical(s.r.out), "[]");
+  }
+}
+
+// Names are lines: any bytes but newline. Strings escape what JSON needs;
+// a name that is not UTF-8 comes as its byte values.
+TEST(LiveStatusJson, NamesOfAnyBytes) {
+  std::string const names =
+      "q\"uote\n"
+      "back\\slash\n"
+      "tab\there\n"
+      "ctl\x01\x1f\x7f\r\n"
+      "caf\xc3\xa9\xe2\x82\xac\n"
+      "bad\xff\xc3\n"
+      "\n"
+      "sl/ash\n";
+  status_run s;
+  s.control("tuvo-db.stdout", names);
+  s.control("tuvo.stdout", "caf\xc3\xa9\xe2\x82\xac\nbad\xff\xc3\n");
+  s.control("tuvo-db.exit", "0");
+  s.control("tuvo.exit", "0");
+  s.go({"--json", "x"});
+  EXPECT_EQ(s.r.code, 0) << s.r.err;
+  EXPECT_EQ(s.r.out,
+            "[{\"name\":\"caf\xc3\xa9\xe2\x82\xac\",\"up\":true},"
+            "{\"name\":[98,97,100,255,195],\"up\":true},"
+            R"({"name":"q\"uote","up":false},)"
+            R"({"name":"back\\slash","up":false},)"
+            R"({"name":"tab\there","up":false},)"
+            "{\"name\":\"ctl\\u0001\\u001f\x7f\\r\",\"up\":false},"
+            R"({"name":"","up":false},)"
+            R"({"name":"sl/ash","up":false}])"
+            "\n");
+  EXPECT_EQ(json_canonical(s.r.out),
+            R"([{"name":"caf\u00e9\u20ac","up":true},{"name":[98,97,100,255,195],"up":true},)"
+            R"({"name":"q\"uote","up":false},{"name":"back\\slash","up":false},)"
+            R"({"name":"tab\there","up":false},{"name":"ctl\u0001\u001f\u007f\r","up":false},)"
+            R"({"name":"","up":false},{"name":"sl/ash","up":false}])");
+}
+
+// A query that fails or crashes ends the command as in the text form, and
+// nothing reaches standard output.
+TEST(LiveStatusJson, QueryFailuresLeaveStandardOutputEmpty) {
+  struct row {
+    char const* name;
+    strings args;
+    strings controls;  // file, content, ...
+    int code;
+    std::string err;
+    size_t ncalls;
+  } const rows[] = {
+      {"AtomicsFails", {"web"}, {"tuvo-db.exit", "1"}, 1, "", 1},
+      {"AtomicsCrashes",
+       {"web"},
+       {"tuvo-db.signal", "9"},
+       111,
+       "orvctl: fatal: tuvo-db crashed with signal 9\n",
+       1},
+      {"ListExits200", {"web"}, {"tuvo.exit", "200"}, 128, "", 2},
+      {"ListCrashes",
+       {"web"},
+       {"tuvo.signal", "11"},
+       111,
+       "orvctl: fatal: tuvo crashed with signal 11\n",
+       2},
+      {"AllUpListFails", {}, {"tuvo.exit", "3"}, 3, "", 1},
+      {"AllUpListCrashes",
+       {},
+       {"tuvo.signal", "9"},
+       111,
+       "orvctl: fatal: tuvo crashed with signal 9\n",
+       1},
+  };
+  for (auto const& c : rows) {
+    status_run s;
+    s.control("tuvo-db.stdout", "web\n");
+    s.control("tuvo.stdout", "web\n");
+    s.control("tuvo-db.exit", "0");
+    s.control("tuvo.exit", "0");
+    for (size_t i = 0; i < c.controls.size(); i += 2) s.control(c.controls[i], c.controls[i + 1]);
+    strings args = {"--json"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    s.go(args);
+    EXPECT_EQ(s.r.code, c.code) << c.name;
+    EXPECT_EQ(s.r.out, "") << c.name;
+    EXPECT_EQ(s.r.err, c.err) << c.name;
+    EXPECT_EQ(s.calls.size(), c.ncalls) << c.name;
+  }
+}
+
+// The list of down services fails after the list of up ones has come:
+// still no partial array.
+TEST(LiveStatusJson, SecondListFailingLeavesStandardOutputEmpty) {
+  struct row {
+    char const* action;
+    int code;
+    std::string err;
+  } const rows[] = {
+      {"exit 5", 5, ""},
+      {"kill -9 $$", 111, "orvctl: fatal: tuvo crashed with signal 9\n"},
+  };
+  for (auto const& c : rows) {
+    tempdir bin;
+    write_file(bin / "tuvo",
+               std::string("#!/bin/sh\nfor a; do [ \"$a\" = -bdae ] && ") + c.action +
+                   "; done\necho up1\n",
+               0755);
+    result r = run({orv_path(), "-l", kLive, "live", "status", "--json"},
+                   {"PATH=" + bin.path() + ":/usr/bin:/bin"});
+    EXPECT_EQ(r.code, c.code) << c.action;
+    EXPECT_EQ(r.out, "") << c.action;
+    EXPECT_EQ(r.err, c.err) << c.action;
+  }
+}
+
+TEST(LiveStatusJson, ToolsThatCannotBeSpawned) {
+  tempdir bin;
+  for (strings const& args : {strings{"--json"}, strings{"--json", "web"}}) {
+    strings argv = {orv_path(), "-l", kLive, "live", "status"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    result r = run(argv, {"PATH=" + bin.path()});
+    EXPECT_EQ(r.code, 111);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, std::string("orvctl: fatal: unable to spawn ") +
+                         (args.size() > 1 ? "tuvo-db" : "tuvo") + ": No such file or directory\n");
+  }
 }
 
 }  // namespace

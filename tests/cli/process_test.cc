@@ -385,9 +385,10 @@ INSTANTIATE_TEST_SUITE_P(
                      {},
                      0,
                      "",
-                     kNative + invalid("-1", "minus1") + invalid("-2147483648", "minmin"),
+                     kNative + invalid("-1", "minus1") + invalid("-2147483648", "minmin") +
+                         invalid("4299161605", "highhalf"),
                      {{"orv-await", "-D", "--", " $S/minus1", " $S/a", " $S/minmin", " $S/highhalf",
-                       "", "$K", "20", kPidA, "4194309"}}},
+                       "", "$K", "20", kPidA}}},
         process_case{
             "SignalZeroIsNotNative",
             {"kill", "-s", "0", "-w", "a"},

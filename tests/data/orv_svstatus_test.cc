@@ -62,12 +62,15 @@ TEST(OrvSvstatus, PidIsTheLowHalfAndFlagsTheLowNibble) {
     pid_t want_pid;
     int want_wstat;
     uint8_t want_flags;
+    bool pid_ok;  // no process, or a positive 32-bit pid
   } const cases[] = {
-      {"0000000000000000", "000000", 0, 0, 0},
-      {"00000001000004d2", "ffff0f", 1234, 65535, 0x0f},
-      {"0000000100000000", "0001f0", 0, 1, 0},
-      {"ffffffff80000001", "8000ff", INT_MIN + 1, 32768, 0x0f},
-      {"00000000ffffffff", "000005", -1, 0, 0x05},
+      {"0000000000000000", "000000", 0, 0, 0, true},
+      {"000000007fffffff", "000000", INT_MAX, 0, 0, true},
+      {"00000001000004d2", "ffff0f", 1234, 65535, 0x0f, false},
+      {"0000000100000000", "0001f0", 0, 1, 0, false},
+      {"8000000000000001", "000000", 1, 0, 0, false},
+      {"ffffffff80000001", "8000ff", INT_MIN + 1, 32768, 0x0f, false},
+      {"00000000ffffffff", "000005", -1, 0, 0x05, false},
   };
   for (auto const& c : cases) {
     std::string image = record.substr(0, 24) + hex(c.pid) + hex(c.tail);
@@ -75,8 +78,29 @@ TEST(OrvSvstatus, PidIsTheLowHalfAndFlagsTheLowNibble) {
     orv_svstatus_t st{};
     orv_svstatus_unpack(image.data(), &st);
     EXPECT_EQ(st.pid, c.want_pid) << c.pid;
+    EXPECT_EQ(st.pid_field, std::stoull(c.pid, nullptr, 16)) << c.pid;
     EXPECT_EQ(st.wstat, c.want_wstat) << c.tail;
     EXPECT_EQ(st.flags, c.want_flags) << c.tail;
+    EXPECT_EQ(orv_svstatus_pid_ok(image.data()), c.pid_ok) << c.pid;
+  }
+}
+
+// Only a positive 32-bit pid names a process: high bits set are damage even
+// when the low half alone would be a fine pid.
+TEST(OrvSvstatus, PidOkOnlyForPositive32BitFields) {
+  struct {
+    char const* pid;
+    bool ok;
+  } const cases[] = {
+      {"0000000000000000", false}, {"00000000000004d2", true},  {"00000001000004d2", false},
+      {"000000007fffffff", true},  {"0000000080000000", false}, {"ffffffff000004d2", false},
+      {"00000000ffffffff", false},
+  };
+  for (auto const& c : cases) {
+    std::string image = record.substr(0, 24) + hex(c.pid) + hex("000000");
+    orv_svstatus_t st{};
+    orv_svstatus_unpack(image.data(), &st);
+    EXPECT_EQ(orv_svstatus_pid_ok(st), c.ok) << c.pid;
   }
 }
 
@@ -100,6 +124,9 @@ TEST(OrvSvstatus, ReadWantsAtLeastTheWholeRecord) {
     st.pid = -99;
     errno = 0;
     EXPECT_EQ(orv_svstatus_read(svc.path().c_str(), &st), f.result) << f.content.size();
+    std::string image(ORV_SVSTATUS_SIZE, '?');
+    EXPECT_EQ(orv_svstatus_read_image(svc.path().c_str(), image.data()), f.result);
+    EXPECT_EQ(image, f.result ? record : std::string(ORV_SVSTATUS_SIZE, '?'));
     if (f.result) {
       EXPECT_EQ(st.pid, 1234);
       EXPECT_EQ(st.flags, 0x02);

@@ -9,7 +9,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -241,6 +243,159 @@ TEST_F(LiveSandbox, ConcurrentRunsNeverOverlap) {
   for (auto const& c : calls) starts += c[c.size() - 2] == "start";
   EXPECT_EQ(starts, kRuns / 2);
   EXPECT_EQ(state(), calls.back()[calls.back().size() - 2] == "start" ? "11111" : "00000");
+}
+
+// Runs argv with descriptor fd closed, standard output and error in files.
+result run_closed(vec const& argv, vec const& env, int fd, std::string const& dir) {
+  std::string const out = dir + "/closed.out", err = dir + "/closed.err";
+  std::vector<char*> a, e;
+  for (auto const& s : argv) a.push_back(const_cast<char*>(s.c_str()));
+  for (auto const& s : env) e.push_back(const_cast<char*>(s.c_str()));
+  a.push_back(nullptr);
+  e.push_back(nullptr);
+  pid_t pid = fork();
+  if (pid == 0) {
+    int const i = open("/dev/null", O_RDONLY);
+    int const o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int const x = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (i < 3 || o < 3 || x < 3 || dup2(i, 0) < 0 || dup2(o, 1) < 0 || dup2(x, 2) < 0) _exit(125);
+    close(i);
+    close(o);
+    close(x);
+    close(fd);
+    execve(a[0], a.data(), e.data());
+    _exit(127);
+  }
+  result r;
+  while (waitpid(pid, &r.wstat, 0) < 0 && errno == EINTR) {
+  }
+  r.code = WIFEXITED(r.wstat) ? WEXITSTATUS(r.wstat) : -1;
+  r.out = read_file(out);
+  r.err = read_file(err);
+  return r;
+}
+
+// A closed standard descriptor stays closed in effect: the lock file never
+// takes its place, and the report or diagnostic meant for it fails or is
+// lost exactly as on the closed descriptor.
+TEST_F(LiveSandbox, ClosedStandardDescriptorsNeverHoldTheLock) {
+  std::string const report = kUp + "db\ncache\n";
+  std::string const badout = "orvctl: fatal: unable to write to stdout: Bad file descriptor\n";
+  std::string const nosize =
+      "orvctl: fatal: unable to read state size in " + live + ": No such file or directory\n";
+  struct {
+    int fd;
+    bool fatal;  // the sizes file is gone: a diagnostic after the locks are taken
+    int code;
+    std::string out;
+    std::string err_end;  // what standard error ends with
+  } const cases[] = {
+      {0, false, 1, report, "injected failure\n"},
+      {1, false, 111, "", badout},
+      {2, false, 1, report, ""},
+      {0, true, 111, "", nosize},
+      {1, true, 111, "", nosize},
+      {2, true, 111, "", ""},
+  };
+  write_file(tb + "/tuvo.fail", "web\n");
+  std::string const sizes = read_file(live + "/compiled/n");
+  for (auto const& c : cases) {
+    SCOPED_TRACE(testing::Message() << "fd " << c.fd << (c.fatal ? " fatal" : " report"));
+    set_state("00000");
+    if (c.fatal)
+      unlink((live + "/compiled/n").c_str());
+    else
+      write_file(live + "/compiled/n", sizes);
+    result r = run_closed(orv({"live", "start", "web"}), testbed_env(tb), c.fd, t.path());
+    EXPECT_EQ(r.code, c.code) << r.err;
+    if (c.fd != 1) {
+      EXPECT_EQ(r.out, c.out);
+    }
+    std::string const& err = r.err;
+    if (c.err_end.empty()) {
+      EXPECT_EQ(err, "");
+    } else {
+      EXPECT_EQ(err.substr(err.size() - std::min(err.size(), c.err_end.size())), c.err_end) << err;
+    }
+    EXPECT_EQ(read_file(live + "/lock"), "");
+  }
+}
+
+// The process holding a write lock on path, or 0 when none does.
+pid_t lock_holder(std::string const& path) {
+  int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0) return 0;
+  struct flock fl {};
+  fl.l_type = F_WRLCK;
+  fl.l_whence = SEEK_SET;
+  int const r = fcntl(fd, F_GETLK, &fl);
+  close(fd);
+  return r == 0 && fl.l_type != F_UNLCK ? fl.l_pid : 0;
+}
+
+// Waits (without a bound on how fast) until path has content.
+bool appears(std::string const& path) {
+  for (int i = 0; i < 3000; ++i) {
+    if (!read_file(path).empty()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
+}
+
+// A signal to the front end alone, as kill, a supervisor or a wrapper sends
+// it: the change tool hears it, the locks stay held until the tool has
+// ended, and the exit code is the tool's as usual.
+TEST_F(LiveSandbox, SignalsToTheFrontEndGoToTheChangeToolUnderTheLocks) {
+  struct {
+    char const* name;
+    vec args;
+    char const* initial;
+    int sig;
+  } const cases[] = {
+      {"Start", {"live", "start", "web"}, "00000", SIGTERM},
+      {"Stop", {"live", "stop", "db"}, "11111", SIGINT},
+      // The stop run hears it; the start run never comes.
+      {"Restart", {"live", "restart", "web"}, "11111", SIGHUP},
+  };
+  for (auto const& c : cases) {
+    SCOPED_TRACE(c.name);
+    set_state(c.initial);
+    for (char const* f : {"log", "held", "release", "signals"}) unlink((tb + "/" + f).c_str());
+    pid_t const pid = spawn(orv(c.args), testbed_env(tb, {"ORV_TB_HOLD=1"}), t / "out");
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(appears(tb + "/held")) << read_file(t / "out");
+    ASSERT_EQ(lock_holder(live + "/lock"), pid);
+
+    ASSERT_EQ(kill(pid, c.sig), 0);
+    EXPECT_TRUE(appears(tb + "/signals"));
+    EXPECT_EQ(read_file(tb + "/signals"), std::to_string(c.sig) + "\n");
+    int wstat;
+    EXPECT_EQ(waitpid(pid, &wstat, WNOHANG), 0) << "orv ended before the tool";
+    EXPECT_EQ(lock_holder(live + "/lock"), pid);
+
+    write_file(tb + "/release", "");
+    EXPECT_EQ(exit_code(pid), 128 + c.sig) << read_file(t / "out");
+    EXPECT_EQ(tuvo_calls().size(), 1u);
+  }
+}
+
+// A "lock" replaced by a symbolic link is never opened through it: neither
+// the file it names is emptied nor a missing one created.
+TEST_F(LiveSandbox, LinkedLockIsRefused) {
+  std::string const victim = t / "victim", missing = t / "missing";
+  write_file(victim, "precious\n");
+  for (std::string const& target : {victim, missing}) {
+    SCOPED_TRACE(target);
+    unlink((live + "/lock").c_str());
+    ASSERT_EQ(symlink(target.c_str(), (live + "/lock").c_str()), 0);
+    result r = live_cmd({"live", "start", "web"});
+    EXPECT_EQ(r.code, 111);
+    std::string const want = "orvctl: fatal: unable to take lock in " + live + ": ";
+    EXPECT_EQ(r.err.substr(0, want.size()), want) << r.err;
+    EXPECT_TRUE(tuvo_calls().empty());
+  }
+  EXPECT_EQ(read_file(victim), "precious\n");
+  EXPECT_FALSE(file_exists(missing));
 }
 
 }  // namespace

@@ -7,10 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "support/json_check.h"
 #include "support/run.h"
 
 namespace {
 
+using orvtest::json_canonical;
 using orvtest::orv_path;
 using orvtest::result;
 using orvtest::run;
@@ -151,6 +153,99 @@ TEST_F(LiveStatusSandbox, TenThousandNamedServices) {
     if (i % 2) expect += name(i) + "/down\n";
   EXPECT_TRUE(r.out == expect) << r.out.size() << " bytes, expected " << expect.size();
   EXPECT_EQ(r.err, "");
+}
+
+// The text form's lines as the array --json must give, canonical.
+std::string as_json(std::string const& text) {
+  std::string r = "[";
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t const nl = text.find('\n', start);
+    std::string const line = text.substr(start, nl - start);
+    start = nl + 1;
+    size_t const slash = line.rfind('/');
+    if (r.size() > 1) r += ",";
+    r += R"({"name":")" + line.substr(0, slash) + R"(","up":)" +
+         (line.substr(slash) == "/up" ? "true" : "false") + "}";
+  }
+  return r + "]";
+}
+
+TEST_F(LiveStatusSandbox, JsonHoldsExactlyTheLinesOfTheTextForm) {
+  make(kDescription);
+  strings const rows[] = {
+      {},
+      {"-E"},
+      {"-e"},
+      {"web"},
+      {"db"},
+      {"pair"},
+      {"all", "net"},
+      {"mounts", "web"},
+      {"-E", "mounts", "web"},
+      {"-E", "-e", "mounts"},
+  };
+  auto check = [&](strings const& opts) {
+    strings args = {"live", "status"};
+    args.insert(args.end(), opts.begin(), opts.end());
+    result const text = orv(args);
+    ASSERT_EQ(text.code, 0) << text.err;
+    args.insert(args.begin() + 2, "--json");
+    result const r = orv(args);
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(json_canonical(r.out), as_json(text.out)) << text.out;
+  };
+  for (auto const& c : rows) check(c);
+  ASSERT_EQ(orv({"live", "start", "web", "mounts"}).code, 0);
+  for (auto const& c : rows) check(c);
+  // An empty result, and a name the database does not hold.
+  result r = orv({"live", "status", "--json", "-e", "mounts"});
+  EXPECT_EQ(r.out, "[]\n");
+  r = orv({"live", "status", "--json", "web", "nosuch"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.out, "");
+}
+
+// More names than the text form can carry as one argument.
+TEST_F(LiveStatusSandbox, JsonOverAHundredThousandNames) {
+  constexpr int n = 100000;
+  auto name = [](int i) {
+    std::string s = std::to_string(i);
+    return "svc" + std::string(6 - s.size(), '0') + s;
+  };
+  std::string description, state;
+  for (int i = 0; i < n; i++) {
+    description += "longrun " + name(i) + "\n";
+    state += static_cast<char>(i % 2 == 0);  // the even ones are up
+  }
+  make(description);
+  write_file(live + "/state", state);
+
+  strings args = {"live", "status", "--json"};
+  for (int i = n - 1; i >= 0; i--) args.push_back(name(i));
+  result r = orv(args);
+  ASSERT_EQ(r.code, 0) << r.err.substr(0, 200);
+  std::string expect = "[";
+  for (int pass = 0; pass < 2; pass++)
+    for (int i = n - 1; i >= 0; i--)
+      if (i % 2 == pass)
+        expect += std::string(expect.size() > 1 ? "," : "") + R"({"name":")" + name(i) +
+                  R"(","up":)" + (pass ? "false" : "true") + "}";
+  expect += "]";
+  EXPECT_TRUE(r.out == expect + "\n") << r.out.size() << " bytes, expected " << expect.size();
+  EXPECT_TRUE(json_canonical(r.out) == expect);
+
+  // Without names: all of them, up ones first.
+  r = orv({"live", "status", "--json"});
+  ASSERT_EQ(r.code, 0) << r.err.substr(0, 200);
+  std::string const canon = json_canonical(r.out);
+  EXPECT_EQ(canon.rfind(R"([{"name":"svc000000","up":true},)", 0), 0u);
+  size_t ups = 0, downs = 0;
+  for (size_t p = 0; (p = canon.find("\"up\":", p)) != std::string::npos; p++)
+    (canon.compare(p + 5, 4, "true") == 0 ? ups : downs)++;
+  EXPECT_EQ(ups, size_t{n / 2});
+  EXPECT_EQ(downs, size_t{n / 2});
 }
 
 }  // namespace

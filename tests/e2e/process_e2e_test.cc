@@ -14,11 +14,13 @@
 #include <thread>
 #include <vector>
 
+#include "support/json_check.h"
 #include "support/run.h"
 #include "support/sleepers.h"
 
 namespace {
 
+using orvtest::json_canonical;
 using orvtest::orv_path;
 using orvtest::result;
 using orvtest::run;
@@ -54,20 +56,26 @@ std::string const kVtalrmWarning = "orvctl: warning: signal " + std::to_string(S
                                    "reliability\n";
 
 TEST_F(ProcessSandbox, NonNativeSignalReachesOnlyTheRecordedPids) {
-  pid_t const a = start_sleep(), b = start_sleep(), c = start_sleep(true);
+  pid_t const a = start_sleep(), b = start_sleep(), c = start_sleep(true), d = start_sleep();
   svdir({"a", "up", std::to_string(a)});
   svdir({"b", "up", std::to_string(b), "flags", "2"});  // not to be signalled
   svdir({"idle", "down"});
   // Its low half is minus c's pid: passed on, it would hit c's process group.
   svdir({"damaged", "rawpid", std::to_string((std::uint64_t{1} << 32) - std::uint64_t(c))});
+  // Its low half is d's pid: cut to 32 bits, it would hit d.
+  std::string const high = std::to_string((std::uint64_t{1} << 32) + std::uint64_t(d));
+  svdir({"high", "rawpid", high});
 
-  result r = orv({"kill", "-s", "VTALRM", "a", "b", "idle", "damaged"});
+  result r = orv({"kill", "-s", "VTALRM", "a", "b", "idle", "damaged", "high"});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.err, kVtalrmWarning + "orvctl: warning: ignoring invalid pid -" + std::to_string(c) +
-                       " in status file for service " + scan / "damaged" + "\n");
+                       " in status file for service " + scan / "damaged" + "\n" +
+                       "orvctl: warning: ignoring invalid pid " + high +
+                       " in status file for service " + scan / "high" + "\n");
   EXPECT_EQ(ended_by(a), SIGVTALRM);
   EXPECT_TRUE(still_running(b));
   EXPECT_TRUE(still_running(c));
+  EXPECT_TRUE(still_running(d));
 }
 
 TEST_F(ProcessSandbox, WaitingKillReturnsOnceTheDaemonsAreDead) {
@@ -117,6 +125,80 @@ TEST_F(ProcessSandbox, StartStopAndStatusThroughTheSupervisor) {
   EXPECT_TRUE(
       std::regex_match(r.out, std::regex(scan / "cron" + ": " + web + ": down [0-9]+ seconds\n")))
       << r.out;
+}
+
+// --json reads the records itself: no status printer runs.
+TEST_F(ProcessSandbox, JsonReadsTheRecordsThemselves) {
+  svdir({"web", "down", "age", "5", "wstat", "256"});
+  svdir({"web/log", "up", "4194310", "flags", "243"});  // bits 4 to 7 are not flags
+  svdir({"cron", "nostatus"});
+  svdir({"cut", "short", "20"});
+  svdir({"big", "rawpid", std::to_string((std::uint64_t{1} << 32) + 1234)});
+  svdir({"neg", "rawpid", "4294967295"});
+  svdir({"loop"});
+  ASSERT_EQ(symlink("log", (scan / "loop/log").c_str()), 0);
+
+  // The external form of a directory's stamps, from the record's bytes.
+  auto stamps = [&](std::string const& dir) {
+    static char const hex[] = "0123456789abcdef";
+    std::string const image = orvtest::read_file(scan / dir + "/supervise/status");
+    std::string r[2] = {"@", "@"};
+    for (int k = 0; k < 24; k++) {
+      unsigned char const c = static_cast<unsigned char>(image[static_cast<size_t>(k)]);
+      r[k / 12] += hex[c >> 4];
+      r[k / 12] += hex[c & 15];
+    }
+    return R"("stamp1":")" + r[0] + R"(","stamp2":")" + r[1] + R"(")";
+  };
+  auto head = [&](char const* service, std::string const& dir, bool logger) {
+    return R"({"service":")" + std::string(service) + R"(","dir":")" + scan / dir +
+           R"(","logger":)" + (logger ? "true" : "false") + ",";
+  };
+  std::string const damaged = R"("error":"damaged pid field in status file"})";
+  std::string const expect =
+      "[" + head("web", "web", false) + R"("up":false,"pid":0,)" + stamps("web") +
+      R"(,"wstat":256,"flags":0},)" + head("web", "web/log", true) + R"("up":true,"pid":4194310,)" +
+      stamps("web/log") + R"(,"wstat":0,"flags":3},)" + head("cron", "cron", false) +
+      R"("up":false,"error":"No such file or directory"},)" + head("cut", "cut", false) +
+      R"("up":false,"error":"Broken pipe"},)" + head("big", "big", false) +
+      R"("up":false,"pid":null,)" + stamps("big") + R"(,"wstat":0,"flags":0,)" + damaged + "," +
+      head("neg", "neg", false) + R"("up":false,"pid":null,)" + stamps("neg") +
+      R"(,"wstat":0,"flags":0,)" + damaged + "," + head("loop", "loop", false) +
+      R"("up":false,"pid":0,)" + stamps("loop") + R"(,"wstat":0,"flags":0},)" +
+      head("loop", "loop/log", true) +
+      R"("up":false,"error":"Too many levels of symbolic links"},)" +
+      head("web/log", "web/log", false) + R"("up":true,"pid":4194310,)" + stamps("web/log") +
+      R"(,"wstat":0,"flags":3}])";
+
+  result r = orv({"status", "-l", "--json", "web", "cron", "cut", "big", "neg", "loop", "web/log"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(json_canonical(r.out), expect);
+  // The logger that cannot be examined is warned about as in the text form.
+  EXPECT_EQ(r.err, "orvctl: warning: unable to stat " + scan / "loop/log" +
+                       ": Too many levels of symbolic links\n");
+  EXPECT_FALSE(orvtest::file_exists(tb / "log")) << "a tool ran";
+
+  // Only good records: exit 0; without -l no logger; -L after -l turns it off.
+  for (strings const& args : {strings{"--json", "web"}, strings{"-l", "--json", "-L", "web"}}) {
+    strings argv = {"status"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    r = orv(argv);
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(json_canonical(r.out), "[" + head("web", "web", false) + R"("up":false,"pid":0,)" +
+                                         stamps("web") + R"(,"wstat":256,"flags":0}])");
+  }
+}
+
+TEST_F(ProcessSandbox, JsonChecksTheDirectoriesFirst) {
+  svdir({"web", "down"});
+  result r = orv({"status", "--json", "web", "nosuch"});
+  EXPECT_EQ(r.code, 100);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "orvctl: fatal: nosuch is not registered as a supervised service in " +
+                       scan.path() + "\n");
+  r = orv({"status", "--json"});
+  EXPECT_EQ(r.code, 100);
+  EXPECT_EQ(r.err, "orvctl: usage: orv process status [ -L | -l ] services...\n");
 }
 
 }  // namespace

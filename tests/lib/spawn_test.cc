@@ -99,6 +99,23 @@ TEST(Spawn, UnsetPathMeansTheDefaultPathAndStaysUnset) {
   EXPECT_EQ(wait_estatus(wait_for(pid)), 3);
 }
 
+// Boot and cron environments have no PATH, and named live status hands the
+// process's own environment to its children: a spawn that touched the
+// environment would hand the next child a freed array.
+TEST(Spawn, UnsetPathLeavesTheProcessEnvironmentAlone) {
+  path_guard g(nullptr);
+  char** const before = environ;
+  for (int i = 0; i < 2; ++i) {
+    SCOPED_TRACE(i);
+    char const* argv[] = {"sh", "-c", "exit 7", nullptr};
+    pid_t pid = cspawn("sh", argv, environ, 0, nullptr, 0);
+    ASSERT_NE(pid, 0) << strerror(errno);
+    EXPECT_EQ(wait_estatus(wait_for(pid)), 7);
+    EXPECT_EQ(environ, before);
+    EXPECT_EQ(getenv("PATH"), nullptr);
+  }
+}
+
 TEST(Spawn, MissingProgramFailsWithEnoent) {
   char const* argv[] = {"orv-no-such-program", nullptr};
   errno = 0;
