@@ -106,7 +106,7 @@ int json_record(json* j, char const* service, char const* dir, bool logger, int 
   }
   orv_svstatus_t st;
   orv_svstatus_unpack(image, &st);
-  bool const pidok = orv_svstatus_pid_ok(image);
+  bool const pidok = !orv_svstatus_pid_damaged(st);
   json_keys(j, "up");
   json_bool(j, pidok && st.pid > 0);
   json_keys(j, "pid");

@@ -22,12 +22,6 @@ void orv_svstatus_unpack(char const* image, orv_svstatus_t* status) {
   status->flags = static_cast<uint8_t>(image[ORV_SVSTATUS_FLAGS] & 0x0f);
 }
 
-bool orv_svstatus_pid_ok(char const* image) {
-  uint64_t pid;
-  uint64_unpack_big(image + ORV_SVSTATUS_PID, &pid);
-  return pid <= INT32_MAX;
-}
-
 int orv_svstatus_read_image(char const* dir, char* image) {
   path_join const path(dir, "/supervise/status");
   if (!path) return 0;

@@ -84,13 +84,33 @@ TEST(ManPages, OrvPageCoversEveryCommandAndVariable) {
   for (char const* w : words) EXPECT_NE(text.find(w), std::string::npos) << w;
 }
 
-TEST(ManPages, RenderWithMan) {
+// At 80 columns, without a warning from the formatter (such as "can't break
+// line" for a word longer than the text column) and without an overlong line.
+TEST(ManPages, RenderWithManAt80Columns) {
   if (!file_exists("/usr/bin/man")) GTEST_SKIP() << "no man";
   for (auto const& p : kPages) {
     result r = run({"/usr/bin/man", "-l", page(p)},
-                   {"PATH=/usr/bin:/bin", "MANPAGER=cat", "PAGER=cat", "MANWIDTH=80"});
+                   {"PATH=/usr/bin:/bin", "MANPAGER=cat", "PAGER=cat", "MANWIDTH=80",
+                    "LC_ALL=C.UTF-8"});
     EXPECT_EQ(r.code, 0) << p << r.err;
+    EXPECT_EQ(r.err, "") << p;
     EXPECT_NE(r.out.find("NAME"), std::string::npos) << p;
+    size_t start = 0;
+    while (start < r.out.size()) {
+      size_t end = r.out.find('\n', start);
+      if (end == std::string::npos) end = r.out.size();
+      std::string const line = r.out.substr(start, end - start);
+      size_t columns = 0;
+      for (size_t i = 0; i < line.size(); i++) {
+        if (i + 1 < line.size() && line[i + 1] == '\b') {  // overstrike: one column
+          i++;
+          continue;
+        }
+        columns += (static_cast<unsigned char>(line[i]) & 0xc0) != 0x80;  // UTF-8 lead bytes
+      }
+      EXPECT_LE(columns, 80u) << p << ": " << line;
+      start = end + 1;
+    }
   }
 }
 

@@ -48,7 +48,7 @@ class ProcessScan {
     svdir({"nosigtoo", "up", "4194307", "flags", "255"});
     svdir({"minus1", "rawpid", "4294967295"});    // low half -1
     svdir({"minmin", "rawpid", "2147483648"});    // low half INT32_MIN
-    svdir({"highhalf", "rawpid", "4299161605"});  // 2^32 + 4194309
+    svdir({"highhalf", "rawpid", "4299161605"});  // 2^32 + 4194309: damaged
     svdir({"bare", "nostatus"});
     svdir({"short", "short", "34"});
     svdir({"withlog", "up", kPidA});

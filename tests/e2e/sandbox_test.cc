@@ -1,5 +1,6 @@
 // The README's first command: the sandbox's tour runs to its end, shows real
-// output of each step, and removes what it made unless told to keep it.
+// output of each step, including the supervised daemons' own logs, and removes
+// what it made unless told to keep it.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -37,6 +38,15 @@ TEST(Sandbox, TourShowsEachStep) {
       "orvctl: info: the following atomic services have been brought up:\n",
       "(exit 1)\n",
       "/service/web/log: down ",
+      // The supervisor acts on web's daemon: stop ends it, start runs a new
+      // one, and a signal reaches it.
+      "$ orv process stop -w web\n",
+      " got TERM, exiting\n",
+      "$ orv process start -w web\n",
+      "/service/web: up (pid ",
+      " up\n",
+      "$ orv process kill -s HUP web\n",
+      " got HUP\n",
       "  [tuvo-set-change] [-r] [",
   };
   size_t at = 0;

@@ -1,6 +1,7 @@
 // The supervision stand-ins over service directories: tb-svdir writes the
-// 35-byte status record, orv-send flips it, orv-query prints it, orv-await
-// runs its program and waits on the records.
+// 35-byte status record, orv-send flips it (or, where tb-supervise serves the
+// directory, has the supervisor act on its daemon), orv-query prints it,
+// orv-await runs its program and waits on the records.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
@@ -12,6 +13,7 @@
 #include <regex>
 
 #include "support/run.h"
+#include "support/supervised.h"
 #include "testbed/common/tblog.h"
 
 extern char** environ;
@@ -244,6 +246,97 @@ TEST(TestbedSupervise, AwaitSeesAKilledDaemonDie) {
   int ws = 0;
   ASSERT_EQ(waitpid(daemon, &ws, 0), daemon);
   EXPECT_TRUE(WIFSIGNALED(ws));
+}
+
+// Each command through the control tool, against a supervised daemon: what
+// the record says afterwards and what the daemon saw. The waits return only
+// once the event has happened, so every check right after them is exact.
+TEST(TestbedSupervise, SupervisorActsOnItsDaemon) {
+  tempdir scan, log;
+  std::string const web = scan / "web", daemon_log = log / "web.log";
+  orvtest::supervised sv(web, daemon_log);
+  auto env = testbed_env(log.path());
+  auto send = [&](std::string const& letters) {
+    auto r = run({tb("orv-send"), letters, "-T", "5000", "--", web}, env);
+    EXPECT_EQ(r.code, 0) << letters << r.err;
+  };
+
+  std::int32_t const first = sv.recorded_pid();
+  send("-h");
+  EXPECT_TRUE(orvtest::eventually([&] { return sv.logged(first, "got HUP"); }));
+  send("-1");
+  EXPECT_TRUE(orvtest::eventually([&] { return sv.logged(first, "got USR1"); }));
+
+  send("-dwD");
+  EXPECT_EQ(sv.recorded_pid(), 0);
+  EXPECT_FALSE(orvtest::alive(first));
+  EXPECT_TRUE(sv.logged(first, "got TERM, exiting"));
+  EXPECT_EQ(big(status(scan, "web"), 32, 2), 0u) << "its wait status: a clean exit";
+  auto r = run({tb("orv-query"), "--", web}, env);
+  EXPECT_TRUE(std::regex_match(r.out, std::regex("down [01] seconds\n"))) << r.out;
+
+  send("-uwU");
+  std::int32_t const second = sv.recorded_pid();
+  EXPECT_NE(second, 0);
+  EXPECT_NE(second, first);
+  EXPECT_TRUE(orvtest::alive(second));
+  EXPECT_TRUE(orvtest::eventually([&] { return sv.logged(second, "up"); }));
+
+  send("-rwR");
+  std::int32_t const third = sv.recorded_pid();
+  EXPECT_NE(third, 0);
+  EXPECT_NE(third, second);
+  EXPECT_FALSE(orvtest::alive(second));
+  EXPECT_TRUE(orvtest::alive(third));
+
+  // Killed outright, it is reaped with its signal and, being wanted up, run again.
+  send("-kwD");
+  EXPECT_FALSE(orvtest::alive(third));
+  send("-uwU");
+  EXPECT_TRUE(orvtest::alive(sv.recorded_pid()));
+  EXPECT_NE(sv.recorded_pid(), third);
+
+  // A wait for an event that does not come ends with the time limit.
+  std::int32_t const fourth = sv.recorded_pid();
+  r = run({tb("orv-send"), "-hwD", "-T", "200", "--", web}, env);
+  EXPECT_EQ(r.code, 99);
+  EXPECT_EQ(r.err, "orv-send: fatal: timed out\n");
+  EXPECT_TRUE(orvtest::alive(fourth));
+
+  // Down for good; then TERM ends the supervisor.
+  send("-DwD");
+  EXPECT_FALSE(orvtest::alive(fourth));
+  EXPECT_EQ(sv.recorded_pid(), 0);
+  kill(sv.supervisor(), SIGTERM);
+  EXPECT_EQ(sv.ended(), 0);
+}
+
+TEST(TestbedSupervise, SupervisorRestartsADaemonThatDiesWhileWantedUp) {
+  tempdir scan, log;
+  std::string const svc = scan / "svc";
+  orvtest::supervised sv(svc, log / "svc.log");
+  std::int32_t const first = sv.recorded_pid();
+  ASSERT_EQ(kill(first, SIGTERM), 0);
+  EXPECT_TRUE(orvtest::eventually([&] {
+    std::int32_t p = sv.recorded_pid();
+    return p != 0 && p != first && orvtest::alive(p);
+  }));
+  // Once told u rather than U after a D, a death is final.
+  auto env = testbed_env(log.path());
+  ASSERT_EQ(run({tb("orv-send"), "-DwD", "--", svc}, env).code, 0);
+  ASSERT_EQ(run({tb("orv-send"), "-uwU", "--", svc}, env).code, 0);
+  std::int32_t const once = sv.recorded_pid();
+  ASSERT_EQ(kill(once, SIGTERM), 0);
+  EXPECT_TRUE(orvtest::eventually([&] { return sv.recorded_pid() == 0; }));
+  EXPECT_FALSE(orvtest::eventually([&] { return sv.recorded_pid() != 0; }))
+      << "a daemon wanted down was run again";
+
+  // A second supervisor for the same directory is refused.
+  auto r = run({tb("tb-supervise"), svc, "tb-daemon", log / "other.log"}, env);
+  EXPECT_EQ(r.code, 111);
+  EXPECT_EQ(r.err.rfind("tb-supervise: fatal: unable to supervise " + svc, 0), 0u) << r.err;
+  kill(sv.supervisor(), SIGTERM);
+  EXPECT_EQ(sv.ended(), 0);
 }
 
 }  // namespace
