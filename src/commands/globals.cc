@@ -1,6 +1,8 @@
 #include "commands/orvctl.h"
 
-globals_t const globals_defaults = {
+namespace {
+
+constexpr globals_t defaults = {
     1,
     "/run/service",
     "/run/orvctl",
@@ -11,4 +13,6 @@ globals_t const globals_defaults = {
     0,
 };
 
-globals_t const* g = &globals_defaults;
+}  // namespace
+
+globals_t const* g = &defaults;

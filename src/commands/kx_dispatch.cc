@@ -12,7 +12,7 @@ command const* command_find(std::span<command const> table, char const* name) {
 }
 
 void kx_dispatch(char const* const* argv, std::span<command const> table, char const* usage) {
-  argv += gol_argv(argv, nullptr, 0, nullptr, 0, nullptr, nullptr);
+  argv += gol_argv(argv);
   command const* c = *argv ? command_find(table, *argv) : nullptr;
   if (!c) strerr_dieusage(EXIT_USAGE, {usage});
   c->handler(argv + 1);

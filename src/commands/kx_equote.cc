@@ -16,7 +16,8 @@ size_t kx_equote(char const** out, char const* const* argv, size_t n, char const
     out[i] = storage;
     *storage++ = ' ';
     if (prefix) {
-      memcpy(storage, prefix, plen);
+      // The prefix is followed by "/" and the element with its NUL.
+      memcpy(storage, prefix, plen);  // NOLINT(bugprone-not-null-terminated-result)
       storage += plen;
       *storage++ = '/';
     }

@@ -1,8 +1,9 @@
+#include "commands/live.h"
 #include "commands/orvctl.h"
 #include "lib/exitcode.h"
 #include "lib/strerr.h"
 
-char const live_usage[] =
+constexpr char live_usage[] =
     "orv live subcommand [ subcommand options ] [ services... ] Type \"orv live help\" for "
     "details.";
 

@@ -1,5 +1,7 @@
 // live install: "tuvo-set-install" makes the committed working set live.
+#include "commands/live.h"
 #include "commands/orvctl.h"
+#include "lib/argv.h"
 #include "lib/fmtscan.h"
 #include "lib/gol.h"
 
@@ -14,35 +16,28 @@ constexpr gol_bool rgolb[] = {
     {0, NO_FORCE_ESSENTIALS, "force-essentials", 'e'},
     {NO_FORCE_ESSENTIALS, 0, "no-force-essentials", 'E'},
 };
+enum : uint32_t { CONVERSION, NSLOTS };
+
 constexpr gol_arg rgola[] = {
-    {"conversion-file", 0, 'f'},
+    {"conversion-file", CONVERSION, 'f'},
 };
 
 }  // namespace
 
 void live_install(char const* const* argv) {
   uint64_t flags = 0;
-  char const* conversion = nullptr;
-  gol_argv(argv, rgolb, 5, rgola, 1, &flags, &conversion);  // operands are ignored
+  char const* values[NSLOTS] = {};
+  gol_argv<rgolb, rgola>(argv, &flags, values);  // operands are ignored
+  char const* const conversion = values[CONVERSION];
   char fmt[UINT64_FMT];
-  char const* v[20];
-  size_t n = kx_tool_head(v, "tuvo-set-install", fmt);
-  v[n++] = "-r";
-  v[n++] = g->repodir;
-  v[n++] = "-c";
-  v[n++] = g->bootdb;
-  v[n++] = "-l";
-  v[n++] = g->livedir;
-  if (flags & BLOCK) v[n++] = "-b";
-  if (flags & KEEP_OLD) v[n++] = "-K";
-  v[n++] = flags & NO_FORCE_ESSENTIALS ? "-E" : "-e";
-  if (conversion) {
-    v[n++] = "-f";
-    v[n++] = conversion;
-  }
-  if (flags & INIT) v[n++] = "--no-update";
-  v[n++] = "--";
-  v[n++] = "current";
-  v[n] = nullptr;
-  main_exec(v);
+  argv_fixed<18> v;
+  main_exec(kx_tool_head(v.start(), "tuvo-set-install", fmt)
+                .add("-r", g->repodir, "-c", g->bootdb, "-l", g->livedir)
+                .add_if(flags & BLOCK, "-b")
+                .add_if(flags & KEEP_OLD, "-K")
+                .add(flags & NO_FORCE_ESSENTIALS ? "-E" : "-e")
+                .add_if(conversion, "-f", conversion)
+                .add_if(flags & INIT, "--no-update")
+                .add("--", "current")
+                .end());
 }

@@ -2,15 +2,15 @@
 // locks itself, runs the change tool with its locking off, and after a
 // failed run tells what changed anyway.
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
+#include "commands/live.h"
 #include "commands/orvctl.h"
 #include "data/tuvo_live.h"
+#include "lib/argv.h"
 #include "lib/exitcode.h"
 #include "lib/fmtscan.h"
 #include "lib/gol.h"
@@ -22,7 +22,7 @@ namespace {
 
 namespace parse_options {
 enum : uint64_t { DRY_RUN = 1 };
-enum : uint32_t { TIMEOUT };
+enum : uint32_t { TIMEOUT, NSLOTS };
 constexpr gol_bool rgolb[] = {
     {DRY_RUN, 0, "dry-run", 'n'},
 };
@@ -30,9 +30,6 @@ constexpr gol_arg rgola[] = {
     {"timeout", TIMEOUT, 't'},
 };
 }  // namespace parse_options
-
-constexpr char compiled_suffix[] = "/compiled";
-using pathbuf = smallbuf<char, 256>;
 
 [[noreturn]] void die_nomem(char const* what) {
   strerr_diesys(EXIT_SYSTEM, {"unable to ", "allocate storage for ", what});
@@ -49,24 +46,15 @@ struct request {
 
 // Options, names, compiled path, both locks and the state length; dies on
 // any failure with the diagnostics the three commands share.
-void prepare(char const* const* argv, char const* usage, pathbuf& compiled, request* req) {
+void prepare(char const* const* argv, char const* usage, path_join const& compiled, request* req) {
   uint64_t flags = 0;
-  char const* values[1] = {nullptr};
-  unsigned const skip =
-      gol_argv(argv, parse_options::rgolb, 1, parse_options::rgola, 1, &flags, values);
-  uint32_t timeout = 0;
-  if (values[parse_options::TIMEOUT] &&
-      !uint320_scan_base(values[parse_options::TIMEOUT], &timeout, 10))
-    strerr_die(EXIT_USAGE, {"timeout must be an integer (milliseconds)"});
+  char const* values[parse_options::NSLOTS] = {};
+  unsigned const skip = gol_argv<parse_options::rgolb, parse_options::rgola>(argv, &flags, values);
+  uint32_t const timeout = kx_timeout(values[parse_options::TIMEOUT], KX_TIMEOUT_LIVE);
   char const* const* names = argv + skip;
-  size_t nnames = 0;
-  while (names[nnames]) ++nnames;
-  if (!nnames) strerr_dieusage(EXIT_USAGE, {usage});
+  size_t const nnames = kx_operands(names, usage);
 
   if (!compiled) die_nomem("the compiled path");
-  size_t const len = strlen(g->livedir);
-  memcpy(compiled.get(), g->livedir, len);
-  memcpy(compiled.get() + len, compiled_suffix, sizeof compiled_suffix);
 
   // Held until the process exits; the descriptors are close-on-exec.
   int livefd, compiledfd;
@@ -91,18 +79,9 @@ void prepare(char const* const* argv, char const* usage, pathbuf& compiled, requ
 // The state length comes from a file someone else wrote: a state file too
 // short for it fails here, before any storage is taken for the snapshots.
 void check_state_length(uint32_t statesize) {
-  static constexpr char suffix[] = "/state";
-  size_t const len = strlen(g->livedir);
-  pathbuf path(len + sizeof suffix);
-  if (!path) die_nomem("the state path");
-  memcpy(path.get(), g->livedir, len);
-  memcpy(path.get() + len, suffix, sizeof suffix);
-  struct stat st;
-  if (stat(path.get(), &st) < 0) return;  // the read reports it
-  if (S_ISREG(st.st_mode) && static_cast<uint64_t>(st.st_size) < statesize) {
-    errno = EINVAL;
-    die_state();
-  }
+  if (tuvo_live_state_check(g->livedir, statesize)) return;
+  if (errno == ENOMEM) die_nomem("the state path");
+  die_state();
 }
 
 // While the change tool runs, a termination signal sent to the front end
@@ -174,31 +153,20 @@ int run_tuvo_change(char const* const* names, size_t nnames, int up, unsigned dr
   char* const after = before + statesize;
   if (!tuvo_live_state_read(g->livedir, before, statesize)) die_state();
 
-  smallbuf<char const*, 64> v(nnames + 12);
+  argv_heap<64> v(nnames + 12);
   if (!v) die_nomem("the tool's arguments");
   char vfmt[UINT64_FMT];
   char tfmt[UINT64_FMT];
-  char const** p = v.get();
-  *p++ = "tuvo";
-  *p++ = "--no-lock";
   vfmt[uint64_fmt_generic(vfmt, g->verbosity, 10)] = 0;
-  *p++ = "-v";
-  *p++ = vfmt;
-  if (timeout) {
-    tfmt[uint64_fmt_generic(tfmt, timeout, 10)] = 0;
-    *p++ = "-t";
-    *p++ = tfmt;
-  }
-  if (dryrun) *p++ = "-n1";
-  *p++ = "-l";
-  *p++ = g->livedir;
-  *p++ = "--";
-  *p++ = up ? "start" : "stop";
-  for (size_t i = 0; i < nnames; ++i) *p++ = names[i];
-  *p = nullptr;
+  if (timeout) tfmt[uint64_fmt_generic(tfmt, timeout, 10)] = 0;
+  v.add("tuvo", "--no-lock", "-v", vfmt)
+      .add_if(timeout, "-t", tfmt)
+      .add_if(dryrun, "-n1")
+      .add("-l", g->livedir, "--", up ? "start" : "stop")
+      .add_all(names, nnames);
 
   forward_signals();
-  pid_t const pid = main_spawn(v.get());
+  pid_t const pid = main_spawn(v.end());
   tool_pid = pid;
   if (int const sig = pending) {
     pending = 0;
@@ -214,7 +182,7 @@ int run_tuvo_change(char const* const* names, size_t nnames, int up, unsigned dr
 }
 
 int live_startstop(char const* const* argv, int up) {
-  pathbuf compiled(strlen(g->livedir) + sizeof compiled_suffix);
+  path_join const compiled = tuvo_live_compiled(g->livedir);
   request req;
   prepare(argv, up ? "orv live start services..." : "orv live stop services...", compiled, &req);
   return run(req, up, compiled.get());
@@ -229,7 +197,7 @@ void live_stop(char const* const* argv) {
 }
 
 void live_restart(char const* const* argv) {
-  pathbuf compiled(strlen(g->livedir) + sizeof compiled_suffix);
+  path_join const compiled = tuvo_live_compiled(g->livedir);
   request req;
   prepare(argv, "orv live restart services...", compiled, &req);
   // One pair of locks over both runs; no start after a failed stop, nor

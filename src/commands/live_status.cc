@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "commands/live.h"
 #include "commands/orvctl.h"
+#include "lib/argv.h"
 #include "lib/buffer.h"
 #include "lib/bytestr.h"
 #include "lib/env.h"
@@ -51,20 +53,14 @@ void catb(stralloc* sa, char const* s, size_t n) {
 // A fatal-form line that leaves the exit to the caller.
 void say_fatalsys(char const* what, char const* tool) {
   char const* pieces[] = {PROG, ": fatal: ", "unable to ", what, tool};
-  strerr_warnvsys(pieces, 5);
+  strerr_warnvsys(pieces);
 }
 
 void say_crashed(char const* tool, int sig) {
   char fmt[UINT64_FMT];
   fmt[uint64_fmt_generic(fmt, static_cast<unsigned>(sig), 10)] = 0;
   char const* pieces[] = {PROG, ": fatal: ", tool, " crashed with signal ", fmt};
-  strerr_warnv(pieces, 5);
-}
-
-// Exit code for a tool that ended by itself: its own below 128, else 128.
-int exit_code(int wstat) {
-  int const c = WEXITSTATUS(wstat);
-  return c < 128 ? c : 128;
+  strerr_warnv(pieces);
 }
 
 // Runs argv with its standard output piped and appends that output to sa.
@@ -96,7 +92,7 @@ int slurp_tool(char const* const* argv, stralloc* sa, char const* const* envp = 
     say_crashed(tool, WTERMSIG(wstat));
     code = EXIT_SYSTEM;
   } else {
-    return exit_code(wstat);
+    return wait_estatus(wstat);  // ended by itself: its own code below 128, else 128
   }
   if (hadstorage)
     sa->len = entrylen;
@@ -106,19 +102,11 @@ int slurp_tool(char const* const* argv, stralloc* sa, char const* const* envp = 
 }
 
 int get_atomics(char const* const* names, size_t nnames, stralloc* sa, unsigned with_essentials) {
-  smallbuf<char const*, 64> buf(nnames + 7);
-  if (!buf) strerr_diesys(EXIT_SYSTEM, {"unable to ", "build argument vector"});
-  char const** v = buf.get();
-  size_t n = 0;
-  v[n++] = "tuvo-db";
-  v[n++] = "-l";
-  v[n++] = g->livedir;
-  v[n++] = with_essentials ? "-bE" : "-be";
-  v[n++] = "--";
-  v[n++] = "atomics";
-  for (size_t i = 0; i < nnames; i++) v[n++] = names[i];
-  v[n] = nullptr;
-  return slurp_tool(v, sa);
+  argv_heap<64> v(nnames + 7);
+  if (!v) argv_die();
+  v.add("tuvo-db", "-l", g->livedir, with_essentials ? "-bE" : "-be", "--", "atomics")
+      .add_all(names, nnames);
+  return slurp_tool(v.end(), sa);
 }
 
 [[noreturn]] void live_status_all(unsigned with_essentials) {
@@ -243,11 +231,8 @@ void entry(json* j, line l, bool up) {
 }
 
 [[noreturn]] void live_status_all_json(unsigned with_essentials) {
-  size_t const envlen = env_len(environ);
-  size_t const envmax = envlen + byte_count(kx_config_vars, kx_config_vars_len, 0) + 1;
-  smallbuf<char const*, 64> env(envmax);
-  if (!env) strerr_diesys(EXIT_SYSTEM, {"unable to ", "build environment"});
-  env_merge(env.get(), envmax, environ, envlen, kx_config_vars, kx_config_vars_len);
+  kx_tool_env const env;
+  if (!env.get()) strerr_diesys(EXIT_SYSTEM, {"unable to ", "build environment"});
 
   char const* const uv[] = {"tuvo", "-l",   g->livedir, with_essentials ? "-buaE" : "-buae",
                             "list", nullptr};
@@ -302,7 +287,7 @@ void entry(json* j, line l, bool up) {
 
 void live_status(char const* const* argv) {
   uint64_t flags = 0;
-  argv += gol_argv(argv, rgolb, 3, nullptr, 0, &flags, nullptr);
+  argv += gol_argv<rgolb>(argv, &flags);
   unsigned const with_essentials = flags & WITH_ESSENTIALS;
   if (flags & JSON) {
     if (*argv) live_status_some_json(argv, with_essentials);

@@ -1,3 +1,4 @@
+#include "commands/main.h"
 #include "commands/orvctl.h"
 
 void main_help(char const* const*) {

@@ -4,17 +4,19 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <iterator>
-#include <string_view>
 
+#include "commands/live.h"
+#include "commands/main.h"
 #include "commands/orvctl.h"
+#include "commands/process.h"
+#include "commands/repository.h"
+#include "commands/set.h"
+#include "commands/system.h"
 #include "lib/exitcode.h"
 #include "lib/fd.h"
 #include "lib/fmtscan.h"
 #include "lib/gol.h"
 #include "lib/strerr.h"
-
-extern char** environ;
 
 namespace {
 
@@ -57,37 +59,21 @@ char const usage[] =
 
 globals_t record;
 
-// The seven configuration variables, in slot order: one pass over the
-// environment, the first entry of each name winning as with getenv.
-constexpr std::string_view config_names[] = {"scandir", "livedir",   "repodir",  "bootdb",
-                                             "stmpdir", "storelist", "verbosity"};
-static_assert(std::size(config_names) == GOLA_COLOR);
-
-void read_config_env(char const** slots) {
-  for (char const* const* e = environ; *e; e++) {
-    char const* v = *e;
-    for (size_t slot = 0; slot < GOLA_COLOR; slot++) {
-      std::string_view const name = config_names[slot];
-      if (v[0] == name[0] && !slots[slot] && !strncmp(v, name.data(), name.size()) &&
-          v[name.size()] == '=')
-        slots[slot] = v + name.size() + 1;
-    }
-  }
-}
+static_assert(KX_CONFIG_VARS == GOLA_COLOR);
 
 }  // namespace
 
 int main(int argc, char** cargv) {
   fd_std_fill();  // before anything is opened
   char const* const* argv = cargv;
-  record = globals_defaults;
+  record = *g;  // the compiled-in defaults
   g = &record;
 
   char const* slots[GOLA_N] = {};
-  read_config_env(slots);
+  kx_config_read(slots);
   uint64_t flags = 0;
   PROG = "orvctl";
-  argv += gol_main(argc, argv, rgolb, 2, rgola, GOLA_N, &flags, slots);
+  argv += gol_main<rgolb, rgola>(argc, argv, &flags, slots);
 
   if (slots[GOLA_VERBOSITY] && !uint320_scan_base(slots[GOLA_VERBOSITY], &record.verbosity, 10))
     strerr_die(EXIT_USAGE, {"verbosity must be an unsigned integer"});

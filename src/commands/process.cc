@@ -1,8 +1,9 @@
+#include "commands/process.h"
 #include "commands/orvctl.h"
 #include "lib/exitcode.h"
 #include "lib/strerr.h"
 
-char const process_usage[] =
+constexpr char process_usage[] =
     "orv process [ process options ] subcommand [ subcommand options ] services... Type \"orv "
     "process help\" for details.";
 

@@ -3,10 +3,10 @@
 // under "orv-await" when the command is to wait for the daemons to die.
 #include <signal.h>
 
-#include <cstring>
-
 #include "commands/orvctl.h"
+#include "commands/process.h"
 #include "data/orv_svstatus.h"
+#include "lib/argv.h"
 #include "lib/exitcode.h"
 #include "lib/fmtscan.h"
 #include "lib/gol.h"
@@ -17,7 +17,7 @@
 namespace {
 
 enum : uint64_t { WAIT = 0x1 };
-enum : uint32_t { SIGNAL, TIMEOUT };
+enum : uint32_t { SIGNAL, TIMEOUT, NSLOTS };
 
 constexpr gol_bool rgolb[] = {
     {0, WAIT, "no-wait", 'W'},
@@ -46,10 +46,6 @@ native const* find_native(int sig) {
   return nullptr;
 }
 
-[[noreturn]] void die_nomem() {
-  strerr_diesys(EXIT_SYSTEM, {"unable to ", "build argument vector"});
-}
-
 [[noreturn]] void process_kill_hack_kill(int sig, char const* const* services, size_t n,
                                          unsigned wait, uint32_t timeout) {
   char sigfmt[UINT64_FMT];
@@ -58,45 +54,30 @@ native const* find_native(int sig) {
     strerr_warn(
         {"signal ", sigfmt, " is not natively supported by orv-send, cannot ensure reliability"});
 
-  size_t const scandirlen = strlen(g->scandir);
   // Service directories for the status reads, and the block for orv-await.
   size_t dirspace = 0;
-  for (size_t i = 0; i < n; i++) dirspace += scandirlen + strlen(services[i]) + 2;
+  for (size_t i = 0; i < n; i++) dirspace += process_dir_len(services[i]);
   size_t const blockspace = wait ? kx_equote_space(services, n, g->scandir) : 0;
   smallbuf<char, 1024> dirs(dirspace);
   smallbuf<char, 1024> block(blockspace);
   smallbuf<char, 256> pids(n * UINT64_FMT);
+  if (!dirs || !block || !pids) argv_die();
   // orv-await -D [-t T] --, n + 1 block elements, helper, signal, n pids, null
-  smallbuf<char const*, 64> buf(2 * n + 9);
-  if (!dirs || !block || !pids || !buf) die_nomem();
-
-  char const** v = buf.get();
+  argv_heap<64> v(2 * n + 9);
+  if (!v) argv_die();
   char tfmt[UINT64_FMT];
-  size_t k = 0;
   if (wait) {
-    v[k++] = "orv-await";
-    v[k++] = "-D";
-    if (timeout) {
-      tfmt[uint64_fmt_generic(tfmt, timeout, 10)] = 0;
-      v[k++] = "-t";
-      v[k++] = tfmt;
-    }
-    v[k++] = "--";
-    k += kx_equote(v + k, services, n, g->scandir, block.get());
+    if (timeout) tfmt[uint64_fmt_generic(tfmt, timeout, 10)] = 0;
+    v.add("orv-await", "-D").add_if(timeout, "-t", tfmt).add("--");
+    kx_equote(v.reserve(n + 1), services, n, g->scandir, block.get());
   }
-  v[k++] = ORV_HELPER_KILL;
-  v[k++] = sigfmt;
+  v.add(ORV_HELPER_KILL, sigfmt);
 
   char* d = dirs.get();
   char* p = pids.get();
   for (size_t i = 0; i < n; i++) {
     char* const dir = d;
-    memcpy(d, g->scandir, scandirlen);
-    d += scandirlen;
-    *d++ = '/';
-    size_t const len = strlen(services[i]) + 1;
-    memcpy(d, services[i], len);
-    d += len;
+    d = process_dir_put(d, services[i]);
 
     orv_svstatus_t status;
     if (!orv_svstatus_read(dir, &status))
@@ -114,31 +95,26 @@ native const* find_native(int sig) {
       }
       continue;
     }
-    v[k++] = p;
+    v.add(p);
     p += int64_fmt_generic(p, status.pid, 10);
     *p++ = 0;
   }
-  v[k] = nullptr;
-  main_exec(v);
+  main_exec(v.end());
 }
 
 }  // namespace
 
 void process_kill(char const* const* argv) {
   uint64_t flags = 0;
-  char const* values[2] = {nullptr, nullptr};
-  argv += gol_argv(argv, rgolb, 2, rgola, 2, &flags, values);
-  size_t n = 0;
-  while (argv[n]) n++;
-  if (!n)
-    strerr_dieusage(EXIT_USAGE, {"orv process kill [ --signal=sig ] [ --timeout=millisecs ] "
-                                 "[ --wait | --no-wait ] services..."});
+  char const* values[NSLOTS] = {};
+  argv += gol_argv<rgolb, rgola>(argv, &flags, values);
+  size_t const n = kx_operands(argv,
+                               "orv process kill [ --signal=sig ] [ --timeout=millisecs ] "
+                               "[ --wait | --no-wait ] services...");
   int sig = SIGTERM;
   if (values[SIGNAL] && !sig0_scan(values[SIGNAL], &sig))
     strerr_die(EXIT_USAGE, {"--signal= argument must be the name or number of a signal"});
-  uint32_t timeout = 0;
-  if (values[TIMEOUT] && !uint320_scan_base(values[TIMEOUT], &timeout, 10))
-    strerr_die(EXIT_USAGE, {"--timeout= argument must be an unsigned integer (in milliseconds)"});
+  uint32_t const timeout = kx_timeout(values[TIMEOUT], KX_TIMEOUT_PROCESS);
   process_check_services(argv, n);
   unsigned const wait = flags & WAIT;
   if (native const* nat = find_native(sig)) process_send_svc(nat->opt[wait], argv, n, timeout);

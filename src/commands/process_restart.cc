@@ -1,5 +1,6 @@
 // process restart: "orv-send" -r, or -rwR to return once the daemon is ready again.
 #include "commands/orvctl.h"
+#include "commands/process.h"
 #include "lib/exitcode.h"
 #include "lib/fmtscan.h"
 #include "lib/gol.h"
@@ -8,7 +9,7 @@
 namespace {
 
 enum : uint64_t { WAIT = 0x1 };
-enum : uint32_t { TIMEOUT };
+enum : uint32_t { TIMEOUT, NSLOTS };
 
 constexpr gol_bool rgolb[] = {
     {0, WAIT, "no-wait", 'W'},
@@ -22,16 +23,12 @@ constexpr gol_arg rgola[] = {
 
 void process_restart(char const* const* argv) {
   uint64_t flags = 0;
-  char const* values[1] = {nullptr};
-  argv += gol_argv(argv, rgolb, 2, rgola, 1, &flags, values);
-  size_t n = 0;
-  while (argv[n]) n++;
-  if (!n)
-    strerr_dieusage(EXIT_USAGE, {"orv process restart [ -W|--no-wait | -w|--wait ] "
-                                 "[ -t timeout | --timeout=timeout ] services..."});
-  uint32_t timeout = 0;
-  if (values[TIMEOUT] && !uint320_scan_base(values[TIMEOUT], &timeout, 10))
-    strerr_die(EXIT_USAGE, {"--timeout= argument must be an unsigned integer (in milliseconds)"});
+  char const* values[NSLOTS] = {};
+  argv += gol_argv<rgolb, rgola>(argv, &flags, values);
+  size_t const n = kx_operands(argv,
+                               "orv process restart [ -W|--no-wait | -w|--wait ] "
+                               "[ -t timeout | --timeout=timeout ] services...");
+  uint32_t const timeout = kx_timeout(values[TIMEOUT], KX_TIMEOUT_PROCESS);
   process_check_services(argv, n);
   process_send_svc(flags & WAIT ? "-rwR" : "-r", argv, n, timeout);
 }

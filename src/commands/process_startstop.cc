@@ -1,6 +1,7 @@
 // process start and stop: one "orv-send" letter set per combination of
 // direction, --permanent and --wait.
 #include "commands/orvctl.h"
+#include "commands/process.h"
 #include "lib/exitcode.h"
 #include "lib/fmtscan.h"
 #include "lib/gol.h"
@@ -9,7 +10,7 @@
 namespace {
 
 enum : uint64_t { PERMANENT = 0x2, WAIT = 0x4 };
-enum : uint32_t { TIMEOUT };
+enum : uint32_t { TIMEOUT, NSLOTS };
 
 constexpr gol_bool rgolb[] = {
     {0, PERMANENT, "no-permanent", 'P'},
@@ -26,14 +27,10 @@ constexpr char const* svcopts[8] = {"-d", "-u", "-D", "-U", "-dwD", "-uwU", "-Dw
 
 [[noreturn]] void process_startstop(char const* const* argv, unsigned up, char const* usage) {
   uint64_t flags = 0;
-  char const* values[1] = {nullptr};
-  argv += gol_argv(argv, rgolb, 4, rgola, 1, &flags, values);
-  size_t n = 0;
-  while (argv[n]) n++;
-  if (!n) strerr_dieusage(EXIT_USAGE, {usage});
-  uint32_t timeout = 0;
-  if (values[TIMEOUT] && !uint320_scan_base(values[TIMEOUT], &timeout, 10))
-    strerr_die(EXIT_USAGE, {"--timeout= argument must be an unsigned integer (in milliseconds)"});
+  char const* values[NSLOTS] = {};
+  argv += gol_argv<rgolb, rgola>(argv, &flags, values);
+  size_t const n = kx_operands(argv, usage);
+  uint32_t const timeout = kx_timeout(values[TIMEOUT], KX_TIMEOUT_PROCESS);
   process_check_services(argv, n);
   process_send_svc(svcopts[up + (flags & (PERMANENT | WAIT))], argv, n, timeout);
 }

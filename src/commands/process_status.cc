@@ -10,16 +10,19 @@
 #include <cstring>
 
 #include "commands/orvctl.h"
+#include "commands/process.h"
 #include "data/orv_svstatus.h"
 #include "lib/buffer.h"
 #include "lib/exitcode.h"
 #include "lib/gol.h"
 #include "lib/json.h"
-#include "lib/smallbuf.h"
+#include "lib/path.h"
 #include "lib/strerr.h"
 #include "lib/wait.h"
 
 namespace {
+
+constexpr int EXIT_STATUS_FAILED = 1;  // a status run failed
 
 enum : uint64_t { WITH_LOGS = 0x1, JSON = 0x2 };
 
@@ -62,10 +65,8 @@ int with_logger(char const* dir, F show) {
   // A logger named directly has no logger of its own to show.
   if (len >= 5 && !memcmp(dir + len - 4, log, 4)) return 0;
 
-  smallbuf<char, 256> logdir(len + sizeof log);
+  path_join const logdir(dir, log);
   if (!logdir) strerr_diesys(EXIT_SYSTEM, {"unable to ", "build path for ", dir, log});
-  memcpy(logdir.get(), dir, len);
-  memcpy(logdir.get() + len, log, sizeof log);
   struct stat st;
   if (stat(logdir.get(), &st) < 0) {
     if (errno == ENOENT) return 0;
@@ -149,25 +150,18 @@ int json_status(json* j, char const* service, char const* dir, unsigned withlogs
 
 void process_status(char const* const* argv) {
   uint64_t flags = 0;
-  argv += gol_argv(argv, rgolb, 3, nullptr, 0, &flags, nullptr);
-  size_t n = 0;
-  while (argv[n]) n++;
-  if (!n) strerr_dieusage(EXIT_USAGE, {"orv process status [ -L | -l ] services..."});
+  argv += gol_argv<rgolb>(argv, &flags);
+  size_t const n = kx_operands(argv, "orv process status [ -L | -l ] services...");
   process_check_services(argv, n);
 
   bool const asjson = flags & JSON;
   json j;
   json_init(&j, buffer_1);
   if (asjson) json_array_open(&j);
-  size_t const scandirlen = strlen(g->scandir);
   int failed = 0;
   for (size_t i = 0; i < n; i++) {
-    size_t const namelen = strlen(argv[i]);
-    smallbuf<char, 256> dir(scandirlen + namelen + 2);
+    process_dir const dir(argv[i]);
     if (!dir) strerr_diesys(EXIT_SYSTEM, {"unable to ", "build path for ", argv[i]});
-    memcpy(dir.get(), g->scandir, scandirlen);
-    dir.get()[scandirlen] = '/';
-    memcpy(dir.get() + scandirlen + 1, argv[i], namelen + 1);
     failed |= asjson ? json_status(&j, argv[i], dir.get(), flags & WITH_LOGS)
                      : do_status(dir.get(), flags & WITH_LOGS);
   }

@@ -1,6 +1,7 @@
+#include "commands/repository.h"
 #include "commands/orvctl.h"
 
-char const repository_usage[] =
+constexpr char repository_usage[] =
     "orv repository subcommand [ subcommand options ] [ services... ] Type \"orv repository help\" "
     "for details.";
 

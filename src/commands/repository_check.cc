@@ -1,4 +1,6 @@
 #include "commands/orvctl.h"
+#include "commands/repository.h"
+#include "commands/set.h"
 
 // Every set of the repository: no "--" and no set name.
 void repository_check(char const* const* argv) {

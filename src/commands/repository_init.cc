@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "commands/orvctl.h"
+#include "commands/repository.h"
+#include "lib/argv.h"
 #include "lib/exitcode.h"
 #include "lib/fmtscan.h"
 #include "lib/gol.h"
@@ -21,8 +23,10 @@ constexpr gol_bool rgolb[] = {
     {FORCE, 0, "force", 'f'},
     {UPDATE_STORES, 0, "update-stores", 'U'},
 };
+enum : uint32_t { USER, NSLOTS };
+
 constexpr gol_arg rgola[] = {
-    {"fdholder-user", 0, 'h'},
+    {"fdholder-user", USER, 'h'},
 };
 
 // Everything but the stores: tool, -v V, -r repodir, -f, -U, -h USER, "--",
@@ -33,8 +37,9 @@ constexpr size_t FIXED_ELEMENTS = 11;
 
 void repository_init(char const* const* argv) {
   uint64_t flags = 0;
-  char const* user = nullptr;
-  gol_argv(argv, rgolb, 2, rgola, 1, &flags, &user);  // operands are ignored
+  char const* values[NSLOTS] = {};
+  gol_argv<rgolb, rgola>(argv, &flags, values);  // operands are ignored
+  char const* const user = values[USER];
 
   // Every ":" ends a store; a final ":" starts none; "" is one empty store.
   char const* list = g->storelist;
@@ -43,48 +48,35 @@ void repository_init(char const* const* argv) {
   for (size_t i = 0; i < len; i++) nstores += list[i] == ':';
 
   smallbuf<char, 256> copy(len + 1);
-  smallbuf<char const*, 32> buf(FIXED_ELEMENTS + nstores);
-  if (!copy || !buf) strerr_diesys(EXIT_SYSTEM, {"unable to ", "build argument vector"});
-  char const** v = buf.get();
+  if (!copy) argv_die();
+  argv_heap<32> v(FIXED_ELEMENTS + nstores);
+  if (!v) argv_die();
   char fmt[UINT64_FMT];
-  size_t n = kx_tool_head(v, "tuvo-repo-init", fmt, true);
-  v[n++] = "-r";
-  v[n++] = g->repodir;
-  if (flags & FORCE) v[n++] = "-f";
-  if (flags & UPDATE_STORES) v[n++] = "-U";
-  if (user) {
-    v[n++] = "-h";
-    v[n++] = user;
-  }
-  v[n++] = "--";
+  kx_tool_head(v, "tuvo-repo-init", fmt, true)
+      .add("-r", g->repodir)
+      .add_if(flags & FORCE, "-f")
+      .add_if(flags & UPDATE_STORES, "-U")
+      .add_if(user, "-h", user)
+      .add("--");
   char* s = copy.get();
   memcpy(s, list, len + 1);
   for (size_t i = 0, start = 0, placed = 0; placed < nstores; i++) {
     if (i < len && s[i] != ':') continue;
     s[i] = 0;
-    v[n++] = s + start;
+    v.add(s + start);
     start = i + 1;
     placed++;
   }
-  v[n] = nullptr;
+  char const* const* const init = v.end();
 
-  if (flags & UPDATE_STORES) main_exec(v);
+  if (flags & UPDATE_STORES) main_exec(init);
 
-  pid_t const pid = main_spawn(v);
+  pid_t const pid = main_spawn(init);
   int wstat;
   if (waitpid_nointr(pid, &wstat, 0) != pid) strerr_diesys(EXIT_SYSTEM, {"unable to ", "wait_pid"});
   if (int const code = wait_estatus(wstat)) _exit(code);
 
-  n = 0;
-  v[n++] = "tuvo-set-new";
-  if (g->verbosity != 1) {
-    v[n++] = "-v";
-    v[n++] = fmt;
-  }
-  v[n++] = "-r";
-  v[n++] = g->repodir;
-  v[n++] = "--";
-  v[n++] = "current";
-  v[n] = nullptr;
-  main_exec(v);
+  argv_fixed<8> w;
+  main_exec(
+      kx_tool_head(w.start(), "tuvo-set-new", fmt).add("-r", g->repodir, "--", "current").end());
 }

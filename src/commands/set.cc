@@ -1,8 +1,9 @@
 #include <cstring>
 
 #include "commands/orvctl.h"
+#include "commands/set.h"
 
-char const set_usage[] =
+constexpr char set_usage[] =
     "orv set subcommand [ subcommand options ] [ services... ] Type \"orv set help\" for details.";
 
 namespace {
@@ -80,7 +81,7 @@ bool name_ok(char const* name) {
 }  // namespace
 
 bool set_check_set_name(char const* name) {
-  return name_ok(name) && strcmp(name, "current");
+  return name_ok(name) && strcmp(name, "current") != 0;
 }
 
 int set_check_service_names(char const* const* names, size_t count) {

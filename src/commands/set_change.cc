@@ -3,10 +3,11 @@
 #include <cstring>
 
 #include "commands/orvctl.h"
+#include "commands/set.h"
+#include "lib/argv.h"
 #include "lib/exitcode.h"
 #include "lib/fmtscan.h"
 #include "lib/gol.h"
-#include "lib/smallbuf.h"
 #include "lib/strerr.h"
 
 namespace {
@@ -17,8 +18,10 @@ constexpr gol_bool rgolb[] = {
     {IGNORE_DEPENDENCIES, 0, "ignore-dependencies", 'f'},
     {DRY_RUN, 0, "dry-run", 'n'},
 };
+enum : uint32_t { WHAT, NSLOTS };
+
 constexpr gol_arg rgola[] = {
-    {"if-dependencies-found", 0, 'I'},
+    {"if-dependencies-found", WHAT, 'I'},
 };
 
 // Everything but the names: tool, -v V, -r repodir, -f, -n, -I WHAT, -e,
@@ -27,8 +30,9 @@ constexpr size_t FIXED_ELEMENTS = 15;
 
 [[noreturn]] void set_change(char const* const* argv, char const* rx, char const* subcommand) {
   uint64_t flags = 0;
-  char const* what = nullptr;
-  argv += gol_argv(argv, rgolb, 2, rgola, 1, &flags, &what);
+  char const* values[NSLOTS] = {};
+  argv += gol_argv<rgolb, rgola>(argv, &flags, values);
+  char const* const what = values[WHAT];
   size_t nnames = 0;
   while (argv[nnames]) nnames++;
   if (!nnames) {
@@ -36,31 +40,23 @@ constexpr size_t FIXED_ELEMENTS = 15;
     char const* const usage[] = {"usage: ", "orv set ", subcommand,
                                  " [ --ignore-dependencies ] [ --dry-run ] "
                                  "[ --if-dependencies-found=fail|warn|pull ] services..."};
-    strerr_diev(EXIT_USAGE, usage, 4);
+    strerr_diev(EXIT_USAGE, usage);
   }
-  if (what && strcmp(what, "fail") && strcmp(what, "pull") && strcmp(what, "warn"))
+  if (what && strcmp(what, "fail") != 0 && strcmp(what, "pull") != 0 && strcmp(what, "warn") != 0)
     strerr_die(EXIT_USAGE, {"--if-dependencies-found= argument must be fail, warn or pull"});
 
-  smallbuf<char const*, 64> buf(FIXED_ELEMENTS + nnames);
-  if (!buf) strerr_diesys(EXIT_SYSTEM, {"unable to ", "build argument vector"});
-  char const** v = buf.get();
+  argv_heap<64> v(FIXED_ELEMENTS + nnames);
+  if (!v) argv_die();
   char fmt[UINT64_FMT];
-  size_t n = kx_tool_head(v, "tuvo-set-change", fmt);
-  v[n++] = "-r";
-  v[n++] = g->repodir;
-  if (flags & IGNORE_DEPENDENCIES) v[n++] = "-f";
-  if (flags & DRY_RUN) v[n++] = "-n";
-  if (what) {
-    v[n++] = "-I";
-    v[n++] = what;
-  }
-  if (!strcmp(rx, "always")) v[n++] = "-e";
-  v[n++] = "--";
-  v[n++] = "current";
-  v[n++] = rx;
-  for (size_t i = 0; i < nnames; i++) v[n++] = argv[i];
-  v[n] = nullptr;
-  main_exec(v);
+  kx_tool_head(v, "tuvo-set-change", fmt)
+      .add("-r", g->repodir)
+      .add_if(flags & IGNORE_DEPENDENCIES, "-f")
+      .add_if(flags & DRY_RUN, "-n")
+      .add_if(what, "-I", what)
+      .add_if(!strcmp(rx, "always"), "-e")
+      .add("--", "current", rx)
+      .add_all(argv, nnames);
+  main_exec(v.end());
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // set check and repository check: "tuvo-set-fix", a dry run unless --fix,
 // on the working set or on every set of the repository.
 #include "commands/orvctl.h"
+#include "commands/set.h"
+#include "lib/argv.h"
 #include "lib/fmtscan.h"
 #include "lib/gol.h"
 
@@ -20,21 +22,16 @@ constexpr gol_bool rgolb[] = {
 
 void exec_set_fix(char const* const* argv, char const* set) {
   uint64_t flags = 0;
-  gol_argv(argv, rgolb, 5, nullptr, 0, &flags, nullptr);  // operands are ignored
+  gol_argv<rgolb>(argv, &flags);  // operands are ignored
   char fmt[UINT64_FMT];
-  char const* v[12];
-  size_t n = kx_tool_head(v, "tuvo-set-fix", fmt);
-  v[n++] = "-r";
-  v[n++] = g->repodir;
-  v[n++] = flags & FORCE_ESSENTIAL ? "--force-essential" : "--no-force-essential";
-  v[n++] = flags & UP ? "--fix-up" : "--fix-down";
-  if (!(flags & FIX)) v[n++] = "--dry-run";
-  if (set) {
-    v[n++] = "--";
-    v[n++] = set;
-  }
-  v[n] = nullptr;
-  main_exec(v);
+  argv_fixed<11> v;
+  main_exec(kx_tool_head(v.start(), "tuvo-set-fix", fmt)
+                .add("-r", g->repodir,
+                     flags & FORCE_ESSENTIAL ? "--force-essential" : "--no-force-essential",
+                     flags & UP ? "--fix-up" : "--fix-down")
+                .add_if(!(flags & FIX), "--dry-run")
+                .add_if(set, "--", set)
+                .end());
 }
 
 void set_check(char const* const* argv) {

@@ -1,12 +1,14 @@
 // set commit: "tuvo-set-commit" compiles the working set into a database.
 #include "commands/orvctl.h"
+#include "commands/set.h"
+#include "lib/argv.h"
 #include "lib/fmtscan.h"
 #include "lib/gol.h"
 
 namespace {
 
 enum : uint64_t { FORCE = 1, KEEP_OLD = 2 };
-enum : uint32_t { BUNDLE, FDHOLDER_USER };
+enum : uint32_t { BUNDLE, FDHOLDER_USER, NSLOTS };
 
 constexpr gol_bool rgolb[] = {
     {FORCE, 0, "force", 'f'},
@@ -21,23 +23,15 @@ constexpr gol_arg rgola[] = {
 
 void set_commit(char const* const* argv) {
   uint64_t flags = 0;
-  char const* values[2] = {"default", nullptr};
-  gol_argv(argv, rgolb, 2, rgola, 2, &flags, values);  // operands are ignored
+  char const* values[NSLOTS] = {"default", nullptr};
+  gol_argv<rgolb, rgola>(argv, &flags, values);  // operands are ignored
   char fmt[UINT64_FMT];
-  char const* v[15];
-  size_t n = kx_tool_head(v, "tuvo-set-commit", fmt);
-  v[n++] = "-r";
-  v[n++] = g->repodir;
-  v[n++] = "-D";
-  v[n++] = values[BUNDLE];
-  if (flags & FORCE) v[n++] = "-f";
-  if (flags & KEEP_OLD) v[n++] = "-K";
-  if (values[FDHOLDER_USER]) {
-    v[n++] = "-h";
-    v[n++] = values[FDHOLDER_USER];
-  }
-  v[n++] = "--";
-  v[n++] = "current";
-  v[n] = nullptr;
-  main_exec(v);
+  argv_fixed<14> v;
+  main_exec(kx_tool_head(v.start(), "tuvo-set-commit", fmt)
+                .add("-r", g->repodir, "-D", values[BUNDLE])
+                .add_if(flags & FORCE, "-f")
+                .add_if(flags & KEEP_OLD, "-K")
+                .add_if(values[FDHOLDER_USER], "-h", values[FDHOLDER_USER])
+                .add("--", "current")
+                .end());
 }

@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "commands/orvctl.h"
+#include "commands/set.h"
+#include "lib/argv.h"
 #include "lib/exitcode.h"
 #include "lib/fmtscan.h"
 #include "lib/gol.h"
@@ -18,36 +20,32 @@ constexpr gol_bool rgolb[] = {
 
 [[noreturn]] void set_copy(char const* source, char const* destination, bool force) {
   char fmt[UINT64_FMT];
-  char const* v[10];
-  size_t n = kx_tool_head(v, "tuvo-set-copy", fmt);
-  v[n++] = "-r";
-  v[n++] = g->repodir;
-  if (force) v[n++] = "-f";
-  v[n++] = "--";
-  v[n++] = source;
-  v[n++] = destination;
-  v[n] = nullptr;
-  main_exec(v);
+  argv_fixed<10> v;
+  main_exec(kx_tool_head(v.start(), "tuvo-set-copy", fmt)
+                .add("-r", g->repodir)
+                .add_if(force, "-f")
+                .add("--", source, destination)
+                .end());
 }
 
 // Usage lines of save and load carry no program name.
 [[noreturn]] void die_usage(char const* what) {
   char const* const usage[] = {"usage: ", "orv set ", what};
-  strerr_diev(EXIT_USAGE, usage, 3);
+  strerr_diev(EXIT_USAGE, usage);
 }
 
 }  // namespace
 
 void set_save(char const* const* argv) {
   uint64_t flags = 0;
-  argv += gol_argv(argv, rgolb, 1, nullptr, 0, &flags, nullptr);
+  argv += gol_argv<rgolb>(argv, &flags);
   if (!*argv) die_usage("save [ --force ] name");
   if (!set_check_set_name(*argv)) strerr_die(EXIT_USAGE, {"invalid set name"});
   set_copy("current", *argv, flags & FORCE);
 }
 
 void set_load(char const* const* argv) {
-  argv += gol_argv(argv, nullptr, 0, nullptr, 0, nullptr, nullptr);
+  argv += gol_argv(argv);
   if (!*argv) die_usage("load name");
   if (!set_check_set_name(*argv)) strerr_die(EXIT_USAGE, {"invalid set name"});
   set_copy(*argv, "current", true);

@@ -1,6 +1,7 @@
+#include "commands/system.h"
 #include "commands/orvctl.h"
 
-char const orvsystem_usage[] =
+constexpr char orvsystem_usage[] =
     "orv system subcommand [ subcommand options ] [ services... ] Type \"orv system help\" for "
     "details.";
 

@@ -2,7 +2,10 @@
 // become start-everything on the bundle to boot.
 #include <unistd.h>
 
+#include "commands/live.h"
 #include "commands/orvctl.h"
+#include "commands/system.h"
+#include "lib/argv.h"
 #include "lib/exitcode.h"
 #include "lib/fmtscan.h"
 #include "lib/gol.h"
@@ -12,7 +15,7 @@
 namespace {
 
 enum : uint64_t { DRY_RUN = 1 };
-enum : uint32_t { PREFIX, TIMEOUT, BUNDLE };
+enum : uint32_t { PREFIX, TIMEOUT, BUNDLE, NSLOTS };
 
 constexpr gol_bool rgolb[] = {
     {DRY_RUN, 0, "dry-run", 'n'},
@@ -26,37 +29,26 @@ constexpr gol_arg rgola[] = {
 // Returns only when "tuvo-init" succeeded; otherwise the boot ends here with
 // an exit code taken from the initialiser's status.
 void system_init_spawn(char const* prefix) {
-  char const* v[11];
-  size_t n = 0;
-  v[n++] = "tuvo-init";
-  if (prefix) {
-    v[n++] = "-p";
-    v[n++] = prefix;
-  }
-  v[n++] = "-l";
-  v[n++] = g->livedir;
-  v[n++] = "-c";
-  v[n++] = g->bootdb;
-  v[n++] = "-b";
-  v[n++] = "--";
-  v[n++] = g->scandir;
-  v[n] = nullptr;
-  pid_t const pid = main_spawn(v);
+  static constexpr char tool[] = "tuvo-init";
+  argv_fixed<11> v;
+  pid_t const pid = main_spawn(v.start()
+                                   .add(tool)
+                                   .add_if(prefix, "-p", prefix)
+                                   .add("-l", g->livedir, "-c", g->bootdb, "-b", "--", g->scandir)
+                                   .end());
   int wstat;
   if (waitpid_nointr(pid, &wstat, 0) != pid)
-    strerr_diesys(EXIT_SYSTEM, {"unable to ", "wait for ", v[0]});
-  if (int const code = wait_estatus(wstat)) strerr_die(code, {v[0], " failed"});
+    strerr_diesys(EXIT_SYSTEM, {"unable to ", "wait for ", tool});
+  if (int const code = wait_estatus(wstat)) strerr_die(code, {tool, " failed"});
 }
 
 }  // namespace
 
 void system_boot(char const* const* argv) {
   uint64_t flags = 0;
-  char const* values[3] = {nullptr, nullptr, "default"};
-  gol_argv(argv, rgolb, 1, rgola, 3, &flags, values);  // operands are ignored
-  uint32_t timeout = 0;
-  if (values[TIMEOUT] && !uint320_scan_base(values[TIMEOUT], &timeout, 10))
-    strerr_die(EXIT_USAGE, {"timeout must be an unsigned integer (in milliseconds)"});
+  char const* values[NSLOTS] = {nullptr, nullptr, "default"};
+  gol_argv<rgolb, rgola>(argv, &flags, values);  // operands are ignored
+  uint32_t const timeout = kx_timeout(values[TIMEOUT], KX_TIMEOUT_SYSTEM);
   // A dry run still initialises: only the start is shown rather than done.
   system_init_spawn(values[PREFIX]);
   exec_live_start_everything(timeout, flags & DRY_RUN, values[BUNDLE]);

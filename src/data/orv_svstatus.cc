@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "lib/path.h"
 #include "lib/readfile.h"
-#include "lib/smallbuf.h"
 #include "lib/uint_pack.h"
 
 void orv_svstatus_unpack(char const* image, orv_svstatus_t* status) {
@@ -23,12 +23,8 @@ void orv_svstatus_unpack(char const* image, orv_svstatus_t* status) {
 }
 
 int orv_svstatus_read_image(char const* dir, char* image) {
-  static constexpr char suffix[] = "/supervise/status";
-  size_t const dirlen = strlen(dir);
-  smallbuf<char, 256> path(dirlen + sizeof suffix);
+  path_join const path(dir, "/supervise/status");
   if (!path) return 0;
-  memcpy(path.get(), dir, dirlen);
-  memcpy(path.get() + dirlen, suffix, sizeof suffix);
 
   char buf[ORV_SVSTATUS_SIZE];
   ssize_t const r = openreadnclose(path.get(), buf, sizeof buf);

@@ -44,12 +44,13 @@ inline bool orv_svstatus_pid_ok(orv_svstatus_t const& s) {
 // Whether the pid field is damaged: neither 0 (no process) nor a positive
 // 32-bit pid, that is, any of its high 32 bits set or its low 32 bits
 // negative as a signed number. No supervisor writes such a field.
-inline bool orv_svstatus_pid_damaged(orv_svstatus_t const& s) { return s.pid_field > 0x7fffffff; }
+inline bool orv_svstatus_pid_damaged(orv_svstatus_t const& s) {
+  return s.pid_field > 0x7fffffff;
+}
 
 // REQUIRES: image points to ORV_SVSTATUS_SIZE readable bytes. Fills *status;
 // cannot fail.
 void orv_svstatus_unpack(char const* image, orv_svstatus_t* status);
-
 
 // Reads dir + "/supervise/status". 1 with *status filled; 0 with *status
 // untouched and errno: the open or read error (ENOENT when missing), EPIPE

@@ -15,15 +15,14 @@
 
 namespace {
 
-// 1, or -1 when the stream fails or ends first (errno EPIPE for the end).
+// 1, or -1 when the stream ends first (errno EPIPE) or fails: a read error
+// keeps its own errno, also after part of the bytes came in.
 int get_exact(buffer* b, char* s, size_t len) {
-  ssize_t const r = buffer_get(b, s, len);
-  if (r < 0) return -1;
-  if (static_cast<size_t>(r) < len) {
-    errno = EPIPE;
-    return -1;
-  }
-  return 1;
+  size_t w = 0;
+  int const r = buffer_getall(b, s, len, &w);
+  if (r == 1) return 1;
+  if (r == 0) errno = EAGAIN;  // a descriptor that would block
+  return -1;
 }
 
 // Whether the first n strings from s (len bytes) all end inside it.
@@ -47,7 +46,7 @@ int db_pass(buffer* b, tuvo_db_t* db, bool store, bool block) {
 
   char fixed[TUVO_DB_HEADER_LEN];
   if (get_exact(b, fixed, TUVO_DB_HEADER_LEN) < 0) return -1;
-  if (memcmp(fixed, TUVO_DB_HEADER, TUVO_DB_HEADER_LEN)) return 0;
+  if (memcmp(fixed, TUVO_DB_HEADER, TUVO_DB_HEADER_LEN) != 0) return 0;
 
   if (!block) {
     errno = EPIPE;
@@ -108,12 +107,7 @@ int db_pass(buffer* b, tuvo_db_t* db, bool store, bool block) {
     }
 
     char sep;
-    ssize_t const got = buffer_get(b, &sep, 1);
-    if (got < 0) return -1;
-    if (got == 0) {
-      errno = EPIPE;
-      return -1;
-    }
+    if (get_exact(b, &sep, 1) < 0) return -1;
     if (static_cast<unsigned char>(sep) != TUVO_DB_SEPARATOR) return 0;
   }
   if (freeslots) return 0;

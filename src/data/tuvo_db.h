@@ -36,9 +36,9 @@ static_assert(TUVO_DB_HEADER_LEN == 15 && TUVO_DB_TRAILER_LEN == 14);
 //   tail          longrun: link[0..2] (as read);
 //                 command: count0, offset0, count1, offset1 (two string vectors)
 //   separator     one byte, TUVO_DB_SEPARATOR
-inline constexpr size_t TUVO_DB_RECORD_HEAD = 8 * 4;
-inline constexpr size_t TUVO_DB_LONGRUN_TAIL = 3 * 4;
-inline constexpr size_t TUVO_DB_COMMAND_TAIL = 4 * 4;
+inline constexpr size_t TUVO_DB_RECORD_HEAD = 8 * size_t{4};
+inline constexpr size_t TUVO_DB_LONGRUN_TAIL = 3 * size_t{4};
+inline constexpr size_t TUVO_DB_COMMAND_TAIL = 4 * size_t{4};
 inline constexpr size_t TUVO_DB_LONGRUN_RECORD = TUVO_DB_RECORD_HEAD + TUVO_DB_LONGRUN_TAIL + 1;
 inline constexpr size_t TUVO_DB_COMMAND_RECORD = TUVO_DB_RECORD_HEAD + TUVO_DB_COMMAND_TAIL + 1;
 static_assert(TUVO_DB_LONGRUN_RECORD == 45 && TUVO_DB_COMMAND_RECORD == 49);

@@ -1,35 +1,23 @@
 #include "data/tuvo_live.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "data/tuvo_db.h"
 #include "lib/fd.h"
 #include "lib/openfile.h"
+#include "lib/path.h"
 #include "lib/readfile.h"
-#include "lib/smallbuf.h"
 
 namespace {
-
-// dir + suffix in p; false (errno ENOMEM) when the storage cannot be had.
-template <size_t N>
-bool join(smallbuf<char, N>& p, char const* dir, size_t dirlen, char const* suffix,
-          size_t suffixlen) {
-  if (!p) return false;
-  memcpy(p.get(), dir, dirlen);
-  memcpy(p.get() + dirlen, suffix, suffixlen + 1);
-  return true;
-}
 
 // Opens dir + "/lock" at level mode and locks it: the descriptor, or -1 with
 // nothing left open.
 int lock_one(char const* dir, int mode, int blocking) {
-  static constexpr char suffix[] = "/lock";
-  size_t const dirlen = strlen(dir);
-  smallbuf<char, 256> path(dirlen + sizeof suffix);
-  if (!join(path, dir, dirlen, suffix, sizeof suffix - 1)) return -1;
+  path_join const path(dir, TUVO_LIVE_LOCK);
+  if (!path) return -1;
   bool const exclusive = mode >= TUVO_LOCK_EXCLUSIVE;
   // Never through a symbolic link: whoever can write the directory could
   // otherwise have us truncate or create any file we may write.
@@ -68,10 +56,8 @@ int tuvo_lock(char const* livedir, int live_mode, int* live_fd_out, char const* 
 }
 
 int tuvo_live_state_size(char const* livedir, uint32_t* nlongrun_out, uint32_t* ncommand_out) {
-  static constexpr char suffix[] = "/compiled";
-  size_t const dirlen = strlen(livedir);
-  smallbuf<char, 256> path(dirlen + sizeof suffix);
-  if (!join(path, livedir, dirlen, suffix, sizeof suffix - 1)) return 0;
+  path_join const path = tuvo_live_compiled(livedir);
+  if (!path) return 0;
   int const dirfd = openc_readb(path.get());
   if (dirfd < 0) return 0;
   tuvo_db_t db{};
@@ -90,10 +76,8 @@ int tuvo_live_state_size(char const* livedir, uint32_t* nlongrun_out, uint32_t* 
 }
 
 int tuvo_live_state_read(char const* livedir, char* buf, uint32_t n) {
-  static constexpr char suffix[] = "/state";
-  size_t const dirlen = strlen(livedir);
-  smallbuf<char, 256> path(dirlen + sizeof suffix);
-  if (!join(path, livedir, dirlen, suffix, sizeof suffix - 1)) return 0;
+  path_join const path(livedir, TUVO_LIVE_STATE);
+  if (!path) return 0;
   ssize_t const r = openreadnclose(path.get(), buf, n);
   if (r < 0) return 0;
   if (static_cast<uint64_t>(r) < n) {
@@ -101,5 +85,17 @@ int tuvo_live_state_read(char const* livedir, char* buf, uint32_t n) {
     return 0;
   }
   for (uint32_t i = 0; i < n; ++i) buf[i] &= 1;
+  return 1;
+}
+
+int tuvo_live_state_check(char const* livedir, uint32_t n) {
+  path_join const path(livedir, TUVO_LIVE_STATE);
+  if (!path) return 0;
+  struct stat st;
+  if (stat(path.get(), &st) < 0) return 1;
+  if (S_ISREG(st.st_mode) && static_cast<uint64_t>(st.st_size) < n) {
+    errno = EINVAL;
+    return 0;
+  }
   return 1;
 }

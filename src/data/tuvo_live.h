@@ -5,6 +5,18 @@
 
 #include <cstdint>
 
+#include "lib/path.h"
+
+// The live directory's layout: what follows the directory's own path.
+inline constexpr char TUVO_LIVE_LOCK[] = "/lock";  // also the compiled database's lock
+inline constexpr char TUVO_LIVE_COMPILED[] = "/compiled";
+inline constexpr char TUVO_LIVE_STATE[] = "/state";
+
+// livedir + "/compiled"; null (errno ENOMEM) when the storage cannot be had.
+inline path_join tuvo_live_compiled(char const* livedir) {
+  return {livedir, TUVO_LIVE_COMPILED};
+}
+
 // Lock levels: 0 leaves the lock file alone; 1 takes a shared lock on an
 // existing file; 2 or more creates the file if needed (mode 0644 less the
 // umask), truncates it and takes an exclusive lock.
@@ -40,3 +52,9 @@ int tuvo_live_state_size(char const* livedir, uint32_t* nlongrun_out, uint32_t* 
 // open or read, EINVAL when the file is shorter than n, ENOMEM when the path
 // cannot be built; buf is then unspecified.
 int tuvo_live_state_read(char const* livedir, char* buf, uint32_t n);
+
+// Whether livedir + "/state" can hold a state of n bytes, checked before
+// storage is taken for it: 0 with errno EINVAL when it is a regular file
+// shorter than that, ENOMEM when the path cannot be built; 1 otherwise,
+// also when it cannot be examined (the read then tells why).
+int tuvo_live_state_check(char const* livedir, uint32_t n);

@@ -36,8 +36,7 @@ int main(int argc, char const* const* argv) {
   PROG = "orvctl-helper-echo";
   uint64_t flags = 0;
   char const* wgola[GOLA_N] = {" "};
-  unsigned i = gol_main(argc, argv, rgolb, sizeof rgolb / sizeof *rgolb, rgola,
-                        sizeof rgola / sizeof *rgola, &flags, wgola);
+  unsigned i = gol_main<rgolb, rgola>(argc, argv, &flags, wgola);
   // Only the separator's first byte counts; an empty value gives its NUL.
   char const* sep = wgola[GOLA_SEPARATOR];
   for (unsigned n = static_cast<unsigned>(argc); i < n; i++) {

@@ -63,6 +63,17 @@ size_t env_mergen(char const** v, size_t vmax, char const* const* envp, size_t e
   return env_merge(v, vmax, envp, envlen, modifs, modiflen);
 }
 
+env_merged::env_merged(char const* const* envp, size_t envlen, char const* modifs, size_t modiflen,
+                       size_t nmodifs)
+    : v_(envlen + nmodifs + 1) {
+  if (!v_) return;  // ENOMEM
+  if (!env_mergen(v_.get(), envlen + nmodifs + 1, envp, envlen, modifs, modiflen, nmodifs)) {
+    errno = EINVAL;  // nmodifs undercounts the block
+    return;
+  }
+  ok_ = true;
+}
+
 int env_make(char const** v, size_t n, char const* s, size_t len) {
   for (size_t i = 0; i < n; ++i) {
     auto const* end = static_cast<char const*>(memchr(s, 0, len));

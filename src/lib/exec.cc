@@ -12,13 +12,13 @@
 
 #include "lib/bytestr.h"
 #include "lib/env.h"
+#include "lib/exitcode.h"
 #include "lib/smallbuf.h"
 #include "lib/spawn.h"
 #include "lib/strerr.h"
 
 namespace {
 
-constexpr size_t kEnvInline = 512;
 // One search-path element of up to PATH_MAX, "/", a program name and the NUL.
 constexpr size_t kPathInline = PATH_MAX + NAME_MAX + 2;
 
@@ -108,14 +108,9 @@ void exec_ae(char const* prog, char const* const* argv, char const* const* envp)
 
 void mexec_afn(char const* prog, char const* const* argv, char const* const* envp, size_t envlen,
                char const* modifs, size_t modiflen, size_t nmodifs) {
-  size_t const vmax = envlen + nmodifs + 1;
-  smallbuf<char const*, kEnvInline> v(vmax);
-  if (!v) return;  // ENOMEM
-  if (!env_mergen(v.get(), vmax, envp, envlen, modifs, modiflen, nmodifs)) {
-    errno = EINVAL;  // nmodifs undercounts the block
-    return;
-  }
-  exec_ae(prog, argv, v.get());
+  env_merged const env(envp, envlen, modifs, modiflen, nmodifs);
+  if (!env.get()) return;
+  exec_ae(prog, argv, env.get());
 }
 
 void mexec_afm(char const* prog, char const* const* argv, char const* const* envp, size_t envlen,
@@ -127,5 +122,5 @@ void xmexec_afm(char const* prog, char const* const* argv, char const* const* en
                 char const* modifs, size_t modiflen) {
   mexec_afm(prog, argv, envp, envlen, modifs, modiflen);
   char const* pieces[] = {PROG, ": fatal: ", "unable to ", "exec ", prog};
-  strerr_dievsys(errno == ENOENT ? 127 : 126, pieces, 5);
+  strerr_dievsys(errno == ENOENT ? EXIT_NOT_FOUND : EXIT_CANNOT_RUN, pieces);
 }

@@ -81,7 +81,7 @@ int gol(char const* const* argv, gol_bool const* bools, unsigned nbools, gol_arg
       if (gol_arg const* row = arg_by_letter(args, nargs, a[j])) {
         if (a[j + 1]) {
           results[row->slot] = a + j + 1;
-        } else if (argv[i + 1] && strcmp(argv[i + 1], "--")) {
+        } else if (argv[i + 1] && strcmp(argv[i + 1], "--") != 0) {
           results[row->slot] = argv[++i];
         }
         break;

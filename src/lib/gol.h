@@ -2,7 +2,9 @@
 // argv is never reordered; values are pointers into argv, never copies.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 
 struct gol_bool {
   uint64_t set_bits;    // ORed into the flag word
@@ -38,6 +40,46 @@ unsigned gol_argv(char const* const* argv, gol_bool const* bools, unsigned nbool
 // argv[argc] is not null, and as gol_argv on option errors.
 unsigned gol_main(int argc, char const* const* argv, gol_bool const* bools, unsigned nbools,
                   gol_arg const* args, unsigned nargs, uint64_t* flagword, char const** results);
+
+// Table-sized forms: the tables are template arguments, so their sizes
+// come from the compiler, and so does the check that every slot of args
+// indexes the results array:
+//   gol_argv<rgolb, rgola>(argv, &flags, values);
+//   gol_argv<rgolb>(argv, &flags);   // no options with a value
+//   gol_argv(argv);                  // no options at all ("--" still ends them)
+inline constexpr std::span<gol_bool const> gol_no_bools{};
+inline constexpr std::span<gol_arg const> gol_no_args{};
+
+// Whether every slot of args is below nresults.
+constexpr bool gol_slots_fit(std::span<gol_arg const> args, size_t nresults) {
+  for (gol_arg const& a : args)
+    if (a.slot >= nresults) return false;
+  return true;
+}
+
+template <auto const& B = gol_no_bools, auto const& A = gol_no_args, size_t NR>
+unsigned gol_argv(char const* const* argv, uint64_t* flagword, char const* (&results)[NR]) {
+  constexpr std::span<gol_bool const> bools(B);
+  constexpr std::span<gol_arg const> args(A);
+  static_assert(gol_slots_fit(args, NR), "an option's slot is past the results array");
+  return gol_argv(argv, bools.data(), bools.size(), args.data(), args.size(), flagword, results);
+}
+
+template <auto const& B = gol_no_bools>
+unsigned gol_argv(char const* const* argv, uint64_t* flagword = nullptr) {
+  constexpr std::span<gol_bool const> bools(B);
+  return gol_argv(argv, bools.data(), bools.size(), nullptr, 0, flagword, nullptr);
+}
+
+template <auto const& B = gol_no_bools, auto const& A = gol_no_args, size_t NR>
+unsigned gol_main(int argc, char const* const* argv, uint64_t* flagword,
+                  char const* (&results)[NR]) {
+  constexpr std::span<gol_bool const> bools(B);
+  constexpr std::span<gol_arg const> args(A);
+  static_assert(gol_slots_fit(args, NR), "an option's slot is past the results array");
+  return gol_main(argc, argv, bools.data(), bools.size(), args.data(), args.size(), flagword,
+                  results);
+}
 
 // Comparison routines for bsearch over tables whose rows start with a name
 // pointer: key is the string sought, row points to the row.

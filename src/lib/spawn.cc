@@ -12,14 +12,11 @@
 #include "lib/bytestr.h"
 #include "lib/env.h"
 #include "lib/exec.h"
+#include "lib/exitcode.h"
 #include "lib/fd.h"
-#include "lib/smallbuf.h"
 #include "lib/strerr.h"
 
 namespace {
-
-// Enough for ordinary environments without the heap.
-constexpr size_t kEnvInline = 512;
 
 // What one attempt of the search needs besides the candidate.
 struct spawn_call {
@@ -147,14 +144,9 @@ pid_t child_spawn1_pipe(char const* prog, char const* const* argv, char const* c
 pid_t mspawn_afn(char const* prog, char const* const* argv, char const* const* envp, size_t envlen,
                  char const* modifs, size_t modiflen, size_t nmodifs, uint16_t flags,
                  spawn_action const* actions, size_t n) {
-  size_t const vmax = envlen + nmodifs + 1;
-  smallbuf<char const*, kEnvInline> v(vmax);
-  if (!v) return 0;  // ENOMEM
-  if (!env_mergen(v.get(), vmax, envp, envlen, modifs, modiflen, nmodifs)) {
-    errno = EINVAL;  // nmodifs undercounts the block
-    return 0;
-  }
-  return cspawn(prog, argv, v.get(), flags, actions, n);
+  env_merged const env(envp, envlen, modifs, modiflen, nmodifs);
+  if (!env.get()) return 0;
+  return cspawn(prog, argv, env.get(), flags, actions, n);
 }
 
 pid_t mspawn_afm(char const* prog, char const* const* argv, char const* const* envp, size_t envlen,
@@ -170,5 +162,5 @@ pid_t xmspawn_afm(char const* prog, char const* const* argv, char const* const* 
   pid_t const pid = mspawn_afm(prog, argv, envp, envlen, modifs, modiflen, flags, actions, n);
   if (pid) return pid;
   char const* pieces[] = {PROG, ": fatal: ", "unable to ", "spawn ", prog};
-  strerr_dievsys(errno == ENOENT ? 127 : 126, pieces, 5);
+  strerr_dievsys(errno == ENOENT ? EXIT_NOT_FOUND : EXIT_CANNOT_RUN, pieces);
 }

@@ -13,6 +13,24 @@ void strerr_warnvsys(char const* const* pieces, unsigned n);
 [[noreturn]] void strerr_diev(int code, char const* const* pieces, unsigned n);
 [[noreturn]] void strerr_dievsys(int code, char const* const* pieces, unsigned n);
 
+// The same over a whole array of pieces, its count from the compiler.
+template <unsigned N>
+void strerr_warnv(char const* const (&pieces)[N]) {
+  strerr_warnv(pieces, N);
+}
+template <unsigned N>
+void strerr_warnvsys(char const* const (&pieces)[N]) {
+  strerr_warnvsys(pieces, N);
+}
+template <unsigned N>
+[[noreturn]] void strerr_diev(int code, char const* const (&pieces)[N]) {
+  strerr_diev(code, pieces, N);
+}
+template <unsigned N>
+[[noreturn]] void strerr_dievsys(int code, char const* const (&pieces)[N]) {
+  strerr_dievsys(code, pieces, N);
+}
+
 // Convenience forms that put PROG and the kind in front of the pieces.
 void strerr_warn(std::initializer_list<char const*> pieces);
 void strerr_warnsys(std::initializer_list<char const*> pieces);

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 
-inline uint16_t uint16_bswap(uint16_t x) { return static_cast<uint16_t>((x << 8) | (x >> 8)); }
+inline uint16_t uint16_bswap(uint16_t x) {
+  return static_cast<uint16_t>((x << 8) | (x >> 8));
+}
 inline uint32_t uint32_bswap(uint32_t x) {
   return (x << 24) | ((x << 8) & 0x00ff0000u) | ((x >> 8) & 0x0000ff00u) | (x >> 24);
 }

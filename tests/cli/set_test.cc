@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "commands/orvctl.h"
+#include "commands/set.h"
 #include "support/handoff.h"
 #include "support/run.h"
 #include "testbed/common/tblog.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "commands/orvctl.h"
+#include "commands/live.h"
 #include "lib/strerr.h"
 #include "support/bigendian.h"
 #include "support/child.h"

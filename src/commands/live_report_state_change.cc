@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "commands/live.h"
 #include "commands/orvctl.h"
 #include "data/tuvo_db.h"
 #include "lib/buffer.h"
@@ -12,6 +13,8 @@
 #include "lib/strerr.h"
 
 namespace {
+
+constexpr int EXIT_BAD_DATABASE = 4;  // invalid compiled database
 
 void put(char const* s) {
   if (buffer_puts(buffer_1, s) < 0) strerr_diesys(EXIT_SYSTEM, {"unable to ", "write to stdout"});
