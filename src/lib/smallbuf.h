@@ -47,8 +47,12 @@ class smallbuf {
   }
   smallbuf(smallbuf const&) = delete;
   smallbuf& operator=(smallbuf const&) = delete;
-  T* get() const { return p_; }
-  explicit operator bool() const { return p_ != nullptr; }
+  T* get() const {
+    return p_;
+  }
+  explicit operator bool() const {
+    return p_ != nullptr;
+  }
 
  private:
   T inline_[N];
