@@ -119,3 +119,13 @@ decltype(auto) kx_tool_head(V&& v, char const* tool, char* vfmt, bool always = f
   bool const show = kx_verbosity_fmt(vfmt, always);
   return std::forward<V>(v).add(tool).add_if(show, "-v", vfmt);
 }
+
+// The options of set check and repository check, which are the same, as
+// both groups' help texts list them.
+#define ORV_CHECK_OPTIONS_HELP                                                          \
+  "  -E\t\t--no-force-essential\t\tdo not allow manual changes to essential services "  \
+  "(default)\n"                                                                         \
+  "  -e\t\t--force-essential\t\tallow manual changes to essential services\n"           \
+  "  -F\t\t--fix\t\t\t\ttry to fix inconsistencies automatically\n"                     \
+  "  -d\t\t--down\t\t\t\tfix by disabling or masking services if necessary (default)\n" \
+  "  -u\t\t--up\t\t\t\tfix by enabling services if necessary\n"

@@ -38,14 +38,7 @@ void repository_help(char const* const*) {
       "\n"
       "orv repository list options: none\n"
       "\n"
-      "orv repository check options:\n"
-      "  -E\t\t--no-force-essential\t\tdo not allow manual changes to essential services "
-      "(default)\n"
-      "  -e\t\t--force-essential\t\tallow manual changes to essential services\n"
-      "  -F\t\t--fix\t\t\t\ttry to fix inconsistencies automatically\n"
-      "  -d\t\t--down\t\t\t\tfix by disabling or masking services if necessary (default)\n"
-      "  -u\t\t--up\t\t\t\tfix by enabling services if necessary\n"
-      "\n");
+      "orv repository check options:\n" ORV_CHECK_OPTIONS_HELP "\n");
 }
 
 void repository(char const* const* argv) {
