@@ -20,7 +20,7 @@ description:
   - Runs C(orv), found on the managed host's search path or given by C(orv), never the service
     manager's tools directly and never a shell.
 author:
-  - The orv developers
+  - The orv developers (!UNKNOWN)
 options:
   name:
     description:
@@ -145,7 +145,11 @@ from ansible_collections.orv.orv.plugins.module_utils.orv import (
 
 
 def status(module, base, names):
-    cmd = base + ['live', 'status', '--with-essentials', '--json', '--'] + names
+    """The status of the atomic services of names; of every service when
+    names is empty."""
+    cmd = base + ['live', 'status', '--with-essentials', '--json']
+    if names:
+        cmd += ['--'] + names
     rc, data, out, err = run_json(module, cmd)
     if rc != 0 or not isinstance(data, list):
         fail_run(module, 'orv live status', cmd, rc, out, err)
@@ -180,6 +184,8 @@ def main():
     if module.check_mode:
         cmd.append('--dry-run')
     cmd += ['--'] + names
+    # What a failed change did to services outside the names counts too.
+    everything = None if module.check_mode else status(module, base, [])
     rc, out, err = module.run_command(cmd)
     result.update(cmd=cmd, rc=rc, stdout=out, stderr=err)
     if module.check_mode:
@@ -191,7 +197,7 @@ def main():
         result['diff'] = dict(before=state_lines(before), after=state_lines(after))
     if rc != 0:
         # A change that failed part-way may still have changed something.
-        result['changed'] = not module.check_mode and after != before
+        result['changed'] = not module.check_mode and status(module, base, []) != everything
         del result['cmd'], result['rc'], result['stdout'], result['stderr']
         fail_run(module, 'orv live %s' % sub, cmd, rc, out, err, **result)
     module.exit_json(**result)

@@ -21,7 +21,7 @@ description:
   - Runs C(orv), found on the managed host's search path or given by C(orv), never the supervision
     suite's tools directly and never a shell.
 author:
-  - The orv developers
+  - The orv developers (!UNKNOWN)
 options:
   name:
     description:

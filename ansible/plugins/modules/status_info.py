@@ -17,7 +17,7 @@ description:
   - Changes nothing.
   - Runs C(orv), found on the managed host's search path or given by C(orv), never a shell.
 author:
-  - The orv developers
+  - The orv developers (!UNKNOWN)
 options:
   essentials:
     description:
