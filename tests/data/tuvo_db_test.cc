@@ -509,15 +509,15 @@ TEST_F(TuvoDb, DamagedByteNeverCrashes) {
 TEST_F(TuvoDb, HugeClaimsNextToASmallFileFailFast) {
   example e;
   std::string const full = e.db();
-  // A thousand command services, all named "a", each with two vectors over
-  // the same 4000 empty strings: every rule but the bound on shared strings
-  // holds, and the slots would take 8000 times the block.
+  // Ten thousand command services, all named "a", each with two vectors
+  // over the same 200000 empty strings: every rule but the bound on shared
+  // strings holds, and 700 kB name four billion slots, 32 GB of pointers.
   struct {
     sizes_t z;
     std::string db;
   } overlap;
   {
-    constexpr uint32_t kServices = 1000, kStrings = 4000;
+    constexpr uint32_t kServices = 10000, kStrings = 200000;
     std::string const block = std::string("a\0", 2) + std::string(kStrings, '\0');
     overlap.z = {kServices, 0, static_cast<uint32_t>(block.size()), kServices * 2 * (kStrings + 1),
                  0,         0};
@@ -547,7 +547,7 @@ TEST_F(TuvoDb, HugeClaimsNextToASmallFileFailFast) {
       {"four billion vector slots", {1, 1, 6, 4000000000u, 0, 0}, full, 0},
       {"a string block of four gigabytes", {1, 1, 4000000000u, 3, 0, 0}, full, -1},
       {"four billion edges", {1, 1, 6, 3, 4000000000u, 0}, header + e.strings, -1},
-      {"overlapping vectors: 60 kB naming 64 MB of slots", overlap.z, overlap.db, 0},
+      {"overlapping vectors: 700 kB naming 32 GB of slots", overlap.z, overlap.db, 0},
   };
   for (auto const& c : claims) {
     put(sizes_file(c.z), c.db);

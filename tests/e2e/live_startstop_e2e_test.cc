@@ -504,9 +504,17 @@ TEST_F(LiveSandbox, TerminalInterruptReachesTheToolOnceAndALeadersHangupIsPassed
     ASSERT_GT(pid, 0);
     ASSERT_TRUE(appears(tb + "/held")) << read_file(t / "out");
     if (sig == SIGINT) {
+      // orv stopped, so that its copy waits until the tool has taken its
+      // own: two deliveries then cannot merge into one.
+      ASSERT_EQ(kill(pid, SIGSTOP), 0);
+      int wstat;
+      ASSERT_EQ(waitpid(pid, &wstat, WUNTRACED), pid);
+      ASSERT_TRUE(WIFSTOPPED(wstat));
       termios tio;
       ASSERT_EQ(tcgetattr(master, &tio), 0);
       ASSERT_EQ(write(master, &tio.c_cc[VINTR], 1), 1);
+      EXPECT_TRUE(appears(tb + "/signals"));
+      ASSERT_EQ(kill(pid, SIGCONT), 0);
     } else {
       close(master);
       master = -1;
