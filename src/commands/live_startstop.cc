@@ -157,7 +157,7 @@ void stop_forwarding() {
     if (relaying[i]) sigaction(forwarded[i], &dfl, nullptr);
   if (int const sig = pending) {
     pending = 0;
-    raise(sig);
+    (void)raise(sig);
   }
 }
 
