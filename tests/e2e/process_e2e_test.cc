@@ -208,7 +208,7 @@ TEST_F(ProcessSandbox, FifoForAStatusRecordIsRefused) {
   ASSERT_EQ(mkfifo((scan / "fifo/supervise/status").c_str(), 0644), 0);
   auto bounded = [&](strings args) {
     args.insert(args.begin(), {orv_path(), "-s", scan.path(), "process"});
-    return run(args, testbed_env(tb.path()), {.timeout_seconds = 5});
+    return run(args, testbed_env(tb.path()), {.timeout_seconds = 20});
   };
   result r = bounded({"status", "--json", "fifo"});
   EXPECT_EQ(r.code, 1) << r.err;
