@@ -86,35 +86,79 @@ void check_state_length(uint32_t statesize) {
 
 // While the change tool runs, a termination signal sent to the front end
 // alone goes on to the tool, and the front end waits for the tool's end as
-// usual: dying at once would free the locks under a running change.
+// usual: dying at once would free the locks under a running change. Once
+// the tool has ended the signals take their default action again. A signal
+// ignored at entry is left alone, so that the tool inherits the ignoring.
 volatile sig_atomic_t tool_pid;  // the tool being waited for, 0 when none
-volatile sig_atomic_t pending;   // caught while no tool ran, not yet passed on
+volatile sig_atomic_t pending;   // caught while no tool ran, not yet acted on
 volatile sig_atomic_t caught;    // any of them caught since the first run
+volatile sig_atomic_t leader;    // the front end leads its session
 
 constexpr int forwarded[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
+bool relaying[sizeof forwarded / sizeof forwarded[0]];
+
+// Whether another process sent the signal (kill, sigqueue, a thread's
+// kill) rather than the terminal or the kernel.
+bool from_process(int code) {
+  if (code == SI_USER || code == SI_QUEUE) return true;
+#ifdef SI_TKILL
+  if (code == SI_TKILL) return true;
+#endif
+#ifdef SI_LWP
+  if (code == SI_LWP) return true;
+#endif
+  return false;
+}
+
+// Whether the signal has reached the tool by itself: the terminal's
+// interrupt and quit go to the whole foreground group, the tool included,
+// and so does the kernel's hangup, except the one a session leader gets
+// alone when its terminal goes away.
+bool reached_tool(int sig, int code) {
+  if (from_process(code)) return false;
+  if (sig == SIGHUP) return !leader;
+  return sig == SIGINT || sig == SIGQUIT;
+}
 
 extern "C" void forward(int sig, siginfo_t* info, void*) {
   caught = sig;
-  // What the terminal or the kernel sends reaches the whole foreground
-  // group, the tool included; only a process's kill() needs passing on.
-  if (info->si_code != SI_USER && info->si_code != SI_QUEUE) return;
   pid_t const pid = tool_pid;
   if (!pid) {
     pending = sig;
     return;
   }
+  if (reached_tool(sig, info->si_code)) return;
   int const e = errno;
   kill(pid, sig);
   errno = e;
 }
 
 void forward_signals() {
+  leader = getsid(0) == getpid();
   struct sigaction sa {};
   sa.sa_sigaction = forward;
   sa.sa_flags = SA_SIGINFO | SA_RESTART;
   sigemptyset(&sa.sa_mask);
   for (int sig : forwarded) sigaddset(&sa.sa_mask, sig);
-  for (int sig : forwarded) sigaction(sig, &sa, nullptr);
+  for (size_t i = 0; i < sizeof forwarded / sizeof forwarded[0]; ++i) {
+    struct sigaction old;
+    relaying[i] = sigaction(forwarded[i], nullptr, &old) == 0 && old.sa_handler == SIG_DFL &&
+                  sigaction(forwarded[i], &sa, nullptr) == 0;
+  }
+}
+
+// No tool runs any more: the signals end the front end as usual, one
+// caught meanwhile included.
+void stop_forwarding() {
+  struct sigaction dfl {};
+  dfl.sa_handler = SIG_DFL;
+  sigemptyset(&dfl.sa_mask);
+  for (size_t i = 0; i < sizeof forwarded / sizeof forwarded[0]; ++i)
+    if (relaying[i]) sigaction(forwarded[i], &dfl, nullptr);
+  if (int const sig = pending) {
+    pending = 0;
+    (void)raise(sig);
+  }
 }
 
 [[noreturn]] void die_wait() {
@@ -131,6 +175,7 @@ int wait_tool(pid_t pid) {
   tool_pid = 0;
   int wstat;
   if (waitpid_nointr(pid, &wstat, 0) < 0) die_wait();
+  stop_forwarding();
   return wstat;
 }
 

@@ -83,12 +83,24 @@ int do_status(char const* dir, unsigned withlogs) {
   return r | with_logger(dir, [](char const* logdir, int err) { return err ? 1 : query(logdir); });
 }
 
+// Why the reader refused a record: its own words where the system's text
+// for the code it chose would mislead.
+char const* record_error(int e) {
+  if (e == EPIPE) return "short status record";
+  if (e == EINVAL) return "status record is not a regular file";
+  return strerror(e);
+}
+
 // One directory's record as an object. Returns 1 when it counts as failed:
 // err (an errno) given, the record unreadable, or its pid field damaged.
 int json_record(json* j, char const* service, char const* dir, bool logger, int err) {
   static char const hex[] = "0123456789abcdef";
   char image[ORV_SVSTATUS_SIZE];
-  if (!err && !orv_svstatus_read_image(dir, image)) err = errno;
+  char const* what = err ? strerror(err) : nullptr;
+  if (!err && !orv_svstatus_read_image(dir, image)) {
+    err = errno;
+    what = record_error(err);
+  }
   json_object_open(j);
   json_keys(j, "service");
   json_str(j, service);
@@ -100,7 +112,7 @@ int json_record(json* j, char const* service, char const* dir, bool logger, int 
     json_keys(j, "up");
     json_bool(j, false);
     json_keys(j, "error");
-    json_str(j, strerror(err));
+    json_str(j, what);
     json_object_close(j);
     return 1;
   }

@@ -1,8 +1,12 @@
 #include "data/orv_svstatus.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
 
+#include "lib/fd.h"
 #include "lib/path.h"
 #include "lib/readfile.h"
 #include "lib/uint_pack.h"
@@ -26,8 +30,20 @@ int orv_svstatus_read_image(char const* dir, char* image) {
   path_join const path(dir, "/supervise/status");
   if (!path) return 0;
 
+  // Whoever can write the service directory can put a FIFO or a device
+  // there: opening must not wait for a writer nor take a terminal, and only
+  // a regular file is read.
+  int const fd = open2(path.get(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return 0;
+  struct stat st;
+  bool const stated = fstat(fd, &st) == 0;
+  if (!stated || !S_ISREG(st.st_mode)) {
+    if (stated) errno = EINVAL;
+    fd_close(fd);
+    return 0;
+  }
   char buf[ORV_SVSTATUS_SIZE];
-  ssize_t const r = openreadnclose(path.get(), buf, sizeof buf);
+  ssize_t const r = readnclose(fd, buf, sizeof buf);
   if (r < 0) return 0;
   if (static_cast<size_t>(r) < sizeof buf) {
     errno = EPIPE;

@@ -53,7 +53,8 @@ inline bool orv_svstatus_pid_damaged(orv_svstatus_t const& s) {
 void orv_svstatus_unpack(char const* image, orv_svstatus_t* status);
 
 // Reads dir + "/supervise/status". 1 with *status filled; 0 with *status
-// untouched and errno: the open or read error (ENOENT when missing), EPIPE
+// untouched and errno: the open or read error (ENOENT when missing), EINVAL
+// when it is not a regular file (a FIFO is refused, never waited on), EPIPE
 // when the file is shorter than ORV_SVSTATUS_SIZE, ENOMEM when the path
 // cannot be built. Bytes past the record are never read.
 int orv_svstatus_read(char const* dir, orv_svstatus_t* status);

@@ -68,6 +68,10 @@ int db_pass(buffer* b, tuvo_db_t* db, bool store, bool block) {
 
   uint32_t freeslots = db->nvecslots;
   uint32_t next = 0;
+  // Strings named by vectors so far: no more than the block has bytes, so
+  // that vectors sharing one run of strings cannot make a small file fill
+  // slots by the gigabyte.
+  uint64_t named = 0;
   tuvo_service_t scratch;
   for (uint64_t i = 0; i < n; ++i) {
     tuvo_service_t* r = store ? &db->services[i] : &scratch;
@@ -90,6 +94,8 @@ int db_pass(buffer* b, tuvo_db_t* db, bool store, bool block) {
         uint32_t c, o;
         if (!tuvo_db_read_uint32(b, &c)) return -1;
         if (c > freeslots) return 0;
+        named += c;
+        if (named > ssize) return 0;
         if (!tuvo_db_read_uint32(b, &o)) return -1;
         if (c) {
           if (o >= ssize) return 0;
@@ -207,10 +213,9 @@ int tuvo_db_load(int dirfd, tuvo_db_t* db) {
                         4 * uint64_t{db->nlongrun_refs} +
                         TUVO_DB_LONGRUN_RECORD * uint64_t{db->nlongrun} +
                         TUVO_DB_COMMAND_RECORD * uint64_t{db->ncommand} + TUVO_DB_TRAILER_LEN;
-  // Each vector holds at most strings_size strings (each ends with a NUL of
-  // the block) plus its terminator, so the records can fill at most this many.
-  uint64_t const pervec = 2 * (ssize + 1);
-  uint64_t const maxslots = db->ncommand > UINT64_MAX / pervec ? UINT64_MAX : db->ncommand * pervec;
+  // The vectors name at most strings_size strings in all, and each has its
+  // terminator: more slots than this cannot be valid.
+  uint64_t const maxslots = db->ncommand ? ssize + 2 * uint64_t{db->ncommand} : 0;
   bool const regular = S_ISREG(st.st_mode);
   bool const short_file = regular && static_cast<uint64_t>(st.st_size) < need;
 

@@ -99,7 +99,8 @@ int tuvo_db_read_sizes(int dirfd, tuvo_db_t* db);
 // and the five pointers address storage of the sizes listed at tuvo_db_t.
 // 1: the database is valid and the storage holds it.
 // 0: the contents break a rule (including counts whose nlongrun + ncommand
-//    does not fit in 32 bits); errno is not meaningful.
+//    does not fit in 32 bits, and vectors that name more strings in all
+//    than the string block has bytes); errno is not meaningful.
 // -1: "db" cannot be opened or read, or ends early (errno EPIPE).
 // After a result other than 1 the storage holds whatever was read so far.
 // The file is closed on every path; dirfd stays the caller's.
@@ -107,10 +108,11 @@ int tuvo_db_read(int dirfd, tuvo_db_t* db);
 
 // tuvo_db_read into heap storage that this call takes and stores in the five
 // pointers of *db. Before taking anything it measures "db": when the file is
-// too short for the counts, or they claim more vector slots than its records
-// could fill, the file is checked in the same single pass without that
-// storage, so claims of billions of services next to a small file cost
-// nothing and give the result tuvo_db_read would give for that file.
+// too short for the counts, or they claim more vector slots than a valid
+// database with that string block could fill, the file is checked in the
+// same single pass without that storage, so claims of billions of services
+// or slots next to a small file cost nothing and give the result
+// tuvo_db_read would give for that file.
 // REQUIRES: the counts come from tuvo_db_read_sizes; the pointers are unset.
 // Results as tuvo_db_read, plus -1 with ENOMEM when the heap refuses. On 1
 // the storage stays until tuvo_db_free; on any other result it is already

@@ -28,7 +28,9 @@
 //              half-way and waits until "release" appears; the signals
 //              TERM, INT, HUP and QUIT it gets meanwhile are appended to
 //              "signals" by number, and after the release it dies of the
-//              first one (or goes on when none came);
+//              first one (or goes on when none came, or always when
+//              ORV_TB_HOLD is "survive"); those of them ignored at entry
+//              stay ignored, and are listed in "ignored";
 // and ORV_TB_DELAY_MS makes a change run sleep half-way.
 //
 // Exit: 0 done, 1 unknown name or failed transition, 100 usage, 111 system error.
@@ -113,13 +115,22 @@ void hold() {
   if (!std::getenv("ORV_TB_HOLD")) return;
   std::string const dir = tb_dir();
   signals_fd = open((dir + "/signals").c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGQUIT}) signal(sig, note_signal);
-  std::string err;
+  std::string ignored, err;
+  for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGQUIT}) {
+    struct sigaction old {};
+    sigaction(sig, nullptr, &old);
+    if (old.sa_handler == SIG_IGN)
+      ignored += std::to_string(sig) + "\n";
+    else
+      signal(sig, note_signal);
+  }
+  if (!tbtuvo::spew(dir + "/ignored", ignored, err)) tb_fail(111, err);
   if (!tbtuvo::spew(dir + "/held", std::to_string(getpid()) + "\n", err)) tb_fail(111, err);
   while (access((dir + "/release").c_str(), F_OK) < 0) {
     timespec ts{0, 10 * 1000 * 1000};
     nanosleep(&ts, nullptr);
   }
+  if (std::string(std::getenv("ORV_TB_HOLD")) == "survive") return;
   if (int const sig = first_signal) {
     signal(sig, SIG_DFL);
     raise(sig);

@@ -381,6 +381,15 @@ void vectors(example& e, uint32_t c0, uint32_t c1, uint32_t slots) {
   e.z.nvecslots = slots;
 }
 
+// Command service b with vectors of c0 and c1 strings, both from the
+// first of six empty strings after "a" and "b": a block of 10 bytes.
+void empty_strings(example& e, uint32_t c0, uint32_t c1) {
+  e.strings = std::string("a\0b\0\0\0\0\0\0\0", 10);
+  e.z.strings_size = 10;
+  e.vec[0] = c0, e.vec[1] = 4, e.vec[2] = c1, e.vec[3] = 4;
+  e.z.nvecslots = c0 + c1 + 2;
+}
+
 limit_case const limits[] = {
     {"name offset: the block's last byte, then its size", [](example& e) { e.cmd_head[0] = 5; },
      [](example& e) { e.cmd_head[0] = 6; }},
@@ -443,6 +452,8 @@ limit_case const limits[] = {
      [](example& e) { vectors(e, 2, 3, 7); }, [](example& e) { vectors(e, 2, 3, 6); }},
     {"slots: none left over, then one", [](example& e) { vectors(e, 2, 3, 7); },
      [](example& e) { vectors(e, 2, 3, 8); }},
+    {"vectors sharing strings: as many in all as the block has bytes, then one more",
+     [](example& e) { empty_strings(e, 6, 4); }, [](example& e) { empty_strings(e, 6, 5); }},
 };
 
 TEST_F(TuvoDb, EachRuleAtItsLimitFromBothSides) {
@@ -498,6 +509,26 @@ TEST_F(TuvoDb, DamagedByteNeverCrashes) {
 TEST_F(TuvoDb, HugeClaimsNextToASmallFileFailFast) {
   example e;
   std::string const full = e.db();
+  // Ten thousand command services, all named "a", each with two vectors
+  // over the same 200000 empty strings: every rule but the bound on shared
+  // strings holds, and 700 kB name four billion slots, 32 GB of pointers.
+  struct {
+    sizes_t z;
+    std::string db;
+  } overlap;
+  {
+    constexpr uint32_t kServices = 10000, kStrings = 200000;
+    std::string const block = std::string("a\0", 2) + std::string(kStrings, '\0');
+    overlap.z = {kServices, 0, static_cast<uint32_t>(block.size()), kServices * 2 * (kStrings + 1),
+                 0,         0};
+    bytes b;
+    b.raw(header).raw(block);
+    for (uint32_t i = 0; i < kServices; ++i) {
+      for (int k = 0; k < 8; ++k) b.u32(0);  // name "a", no dependencies
+      b.u32(kStrings).u32(2).u32(kStrings).u32(2).byte(0xfe);
+    }
+    overlap.db = b.raw(trailer).s;
+  }
   struct {
     char const* what;
     sizes_t z;
@@ -516,6 +547,7 @@ TEST_F(TuvoDb, HugeClaimsNextToASmallFileFailFast) {
       {"four billion vector slots", {1, 1, 6, 4000000000u, 0, 0}, full, 0},
       {"a string block of four gigabytes", {1, 1, 4000000000u, 3, 0, 0}, full, -1},
       {"four billion edges", {1, 1, 6, 3, 4000000000u, 0}, header + e.strings, -1},
+      {"overlapping vectors: 700 kB naming 32 GB of slots", overlap.z, overlap.db, 0},
   };
   for (auto const& c : claims) {
     put(sizes_file(c.z), c.db);

@@ -4,8 +4,11 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
+#include <stdlib.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -347,17 +350,21 @@ TEST_F(LiveSandbox, SignalsToTheFrontEndGoToTheChangeToolUnderTheLocks) {
     vec args;
     char const* initial;
     int sig;
+    char const* hold = "1";
   } const cases[] = {
       {"Start", {"live", "start", "web"}, "00000", SIGTERM},
       {"Stop", {"live", "stop", "db"}, "11111", SIGINT},
       // The stop run hears it; the start run never comes.
       {"Restart", {"live", "restart", "web"}, "11111", SIGHUP},
+      // Nor when the tool, told of it, ends its stop run well.
+      {"RestartToolExits0", {"live", "restart", "web"}, "11111", SIGTERM, "survive"},
   };
   for (auto const& c : cases) {
     SCOPED_TRACE(c.name);
     set_state(c.initial);
     for (char const* f : {"log", "held", "release", "signals"}) unlink((tb + "/" + f).c_str());
-    pid_t const pid = spawn(orv(c.args), testbed_env(tb, {"ORV_TB_HOLD=1"}), t / "out");
+    pid_t const pid =
+        spawn(orv(c.args), testbed_env(tb, {std::string("ORV_TB_HOLD=") + c.hold}), t / "out");
     ASSERT_GT(pid, 0);
     ASSERT_TRUE(appears(tb + "/held")) << read_file(t / "out");
     ASSERT_EQ(lock_holder(live + "/lock"), pid);
@@ -372,6 +379,152 @@ TEST_F(LiveSandbox, SignalsToTheFrontEndGoToTheChangeToolUnderTheLocks) {
     write_file(tb + "/release", "");
     EXPECT_EQ(exit_code(pid), 128 + c.sig) << read_file(t / "out");
     EXPECT_EQ(tuvo_calls().size(), 1u);
+  }
+}
+
+// How a test starts the front end when spawn() cannot say it.
+struct launch_opts {
+  std::vector<int> ignore;    // signals ignored at entry, as nohup or a shell's & leave them
+  bool own_group = false;     // a process group of its own, to be signalled whole
+  char const* tty = nullptr;  // a session of its own, led by orv, with this terminal
+  int out = -1;               // standard output, instead of the file
+};
+
+// Runs argv; standard error (and output, unless given) goes to the file out.
+pid_t launch(vec const& argv, vec const& env, std::string const& out, launch_opts const& o) {
+  std::vector<char*> a, e;
+  for (auto const& s : argv) a.push_back(const_cast<char*>(s.c_str()));
+  for (auto const& s : env) e.push_back(const_cast<char*>(s.c_str()));
+  a.push_back(nullptr);
+  e.push_back(nullptr);
+  pid_t const pid = fork();
+  if (pid != 0) return pid;
+  for (int sig : o.ignore) signal(sig, SIG_IGN);
+  if (o.own_group && setpgid(0, 0) < 0) _exit(125);
+  if (o.tty) {
+    if (setsid() < 0) _exit(125);
+    int const fd = open(o.tty, O_RDWR);
+    if (fd < 0 || ioctl(fd, TIOCSCTTY, 0) < 0 || dup2(fd, 0) < 0) _exit(125);
+    if (fd) close(fd);
+  }
+  int const f = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (f < 0 || dup2(o.out >= 0 ? o.out : f, 1) < 0 || dup2(f, 2) < 0) _exit(125);
+  execve(a[0], a.data(), e.data());
+  _exit(127);
+}
+
+// Sleeps long enough for a stray second delivery to land.
+void settle() {
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+}
+
+std::string lines(std::vector<int> const& numbers) {
+  std::string r;
+  for (int n : numbers) r += std::to_string(n) + "\n";
+  return r;
+}
+
+// Started as nohup or a script's background job leaves it, orv keeps the
+// ignored signals ignored, and so does the tool: a hangup or an interrupt
+// to the whole group, or to orv, reaches nobody. A signal at its default
+// action is still passed on.
+TEST_F(LiveSandbox, SignalsIgnoredAtEntryStayIgnoredForTheTool) {
+  pid_t const pid = launch(orv({"live", "start", "web"}), testbed_env(tb, {"ORV_TB_HOLD=1"}),
+                           t / "out", {.ignore = {SIGHUP, SIGINT, SIGQUIT}, .own_group = true});
+  ASSERT_GT(pid, 0);
+  ASSERT_TRUE(appears(tb + "/held")) << read_file(t / "out");
+  EXPECT_EQ(read_file(tb + "/ignored"), lines({SIGINT, SIGHUP, SIGQUIT}));
+  for (int sig : {SIGHUP, SIGINT, SIGQUIT}) {
+    EXPECT_EQ(kill(-pid, sig), 0);
+    EXPECT_EQ(kill(pid, sig), 0);
+  }
+  settle();
+  ASSERT_EQ(kill(pid, SIGTERM), 0);
+  EXPECT_TRUE(appears(tb + "/signals"));
+  settle();
+  EXPECT_EQ(read_file(tb + "/signals"), lines({SIGTERM}));
+  write_file(tb + "/release", "");
+  EXPECT_EQ(exit_code(pid), 128 + SIGTERM) << read_file(t / "out");
+}
+
+// With the tool gone nothing needs the locks any more: a termination signal
+// ends orv even while its report waits on a full pipe.
+TEST_F(LiveSandbox, OnceTheToolHasEndedATerminationSignalEndsTheFrontEnd) {
+  write_file(tb + "/tuvo.fail", "web\n");
+  int p[2];
+  ASSERT_EQ(pipe(p), 0);
+  ASSERT_EQ(fcntl(p[1], F_SETFL, O_NONBLOCK), 0);
+  std::string const chunk(4096, 'x');
+  while (write(p[1], chunk.data(), chunk.size()) > 0) {
+  }
+  while (write(p[1], "x", 1) > 0) {
+  }
+  ASSERT_EQ(fcntl(p[1], F_SETFL, 0), 0);
+  pid_t const pid =
+      launch(orv({"live", "start", "web"}), testbed_env(tb), t / "err", {.out = p[1]});
+  ASSERT_GT(pid, 0);
+  close(p[1]);
+  ASSERT_TRUE(appears(tb + "/log"));
+  // Sent again until it lands after the tool's end: one that comes while
+  // the tool still runs goes to the tool.
+  int wstat = 0;
+  bool ended = false;
+  for (int i = 0; i < 40 && !ended; ++i) {
+    kill(pid, SIGTERM);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ended = waitpid(pid, &wstat, WNOHANG) == pid;
+  }
+  if (!ended) {
+    kill(pid, SIGKILL);
+    waitpid(pid, &wstat, 0);
+  }
+  close(p[0]);
+  EXPECT_TRUE(ended) << "orv outlived its tool and every SIGTERM";
+  EXPECT_TRUE(WIFSIGNALED(wstat) && WTERMSIG(wstat) == SIGTERM) << wstat;
+  EXPECT_EQ(lock_holder(live + "/lock"), 0);
+}
+
+// Signals that no process sent, told apart by where they went: the
+// terminal's interrupt goes to the whole foreground group, the tool
+// included, and is not passed on a second time; the hangup of the terminal
+// goes to the session leader alone, and orv, leading, passes it on.
+TEST_F(LiveSandbox, TerminalInterruptReachesTheToolOnceAndALeadersHangupIsPassedOn) {
+  for (int const sig : {SIGINT, SIGHUP}) {
+    SCOPED_TRACE(sig);
+    set_state("00000");
+    for (char const* f : {"log", "held", "release", "signals"}) unlink((tb + "/" + f).c_str());
+    int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(fcntl(master, F_SETFD, FD_CLOEXEC), 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    std::string const slave = ptsname(master);
+    pid_t const pid = launch(orv({"live", "start", "web"}), testbed_env(tb, {"ORV_TB_HOLD=1"}),
+                             t / "out", {.tty = slave.c_str()});
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(appears(tb + "/held")) << read_file(t / "out");
+    if (sig == SIGINT) {
+      // orv stopped, so that its copy waits until the tool has taken its
+      // own: two deliveries then cannot merge into one.
+      ASSERT_EQ(kill(pid, SIGSTOP), 0);
+      int wstat;
+      ASSERT_EQ(waitpid(pid, &wstat, WUNTRACED), pid);
+      ASSERT_TRUE(WIFSTOPPED(wstat));
+      termios tio;
+      ASSERT_EQ(tcgetattr(master, &tio), 0);
+      ASSERT_EQ(write(master, &tio.c_cc[VINTR], 1), 1);
+      EXPECT_TRUE(appears(tb + "/signals"));
+      ASSERT_EQ(kill(pid, SIGCONT), 0);
+    } else {
+      close(master);
+      master = -1;
+    }
+    EXPECT_TRUE(appears(tb + "/signals"));
+    settle();
+    EXPECT_EQ(read_file(tb + "/signals"), lines({sig}));
+    write_file(tb + "/release", "");
+    EXPECT_EQ(exit_code(pid), 128 + sig) << read_file(t / "out");
+    if (master >= 0) close(master);
   }
 }
 

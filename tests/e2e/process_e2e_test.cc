@@ -3,6 +3,7 @@
 // reaches is decided by the status records.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -138,6 +139,10 @@ TEST_F(ProcessSandbox, JsonReadsTheRecordsThemselves) {
   svdir({"neg", "rawpid", "4294967295"});
   svdir({"loop"});
   ASSERT_EQ(symlink("log", (scan / "loop/log").c_str()), 0);
+  // Two stamps that differ, so that each must come from its own bytes.
+  std::string image = orvtest::read_file(scan / "web/supervise/status");
+  image.replace(12, 12, std::string("\x40\0\0\0\0\0\0\x01\0\0\0\x05", 12));
+  orvtest::write_file(scan / "web/supervise/status", image);
 
   // The external form of a directory's stamps, from the record's bytes.
   auto stamps = [&](std::string const& dir) {
@@ -161,7 +166,7 @@ TEST_F(ProcessSandbox, JsonReadsTheRecordsThemselves) {
       R"(,"wstat":256,"flags":0},)" + head("web", "web/log", true) + R"("up":true,"pid":4194310,)" +
       stamps("web/log") + R"(,"wstat":0,"flags":3},)" + head("cron", "cron", false) +
       R"("up":false,"error":"No such file or directory"},)" + head("cut", "cut", false) +
-      R"("up":false,"error":"Broken pipe"},)" + head("big", "big", false) +
+      R"("up":false,"error":"short status record"},)" + head("big", "big", false) +
       R"("up":false,"pid":null,)" + stamps("big") + R"(,"wstat":0,"flags":0,)" + damaged + "," +
       head("neg", "neg", false) + R"("up":false,"pid":null,)" + stamps("neg") +
       R"(,"wstat":0,"flags":0,)" + damaged + "," + head("loop", "loop", false) +
@@ -188,6 +193,32 @@ TEST_F(ProcessSandbox, JsonReadsTheRecordsThemselves) {
     EXPECT_EQ(json_canonical(r.out), "[" + head("web", "web", false) + R"("up":false,"pid":0,)" +
                                          stamps("web") + R"(,"wstat":256,"flags":0}])");
   }
+  // A damaged pid alone is enough to fail.
+  r = orv({"status", "--json", "big"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(json_canonical(r.out), "[" + head("big", "big", false) + R"("up":false,"pid":null,)" +
+                                       stamps("big") + R"(,"wstat":0,"flags":0,)" + damaged + "]");
+}
+
+// A FIFO in place of a record is refused at once, never waited on: by the
+// JSON status and by the reader behind a signal orv-send cannot send.
+TEST_F(ProcessSandbox, FifoForAStatusRecordIsRefused) {
+  svdir({"fifo", "down"});
+  ASSERT_EQ(unlink((scan / "fifo/supervise/status").c_str()), 0);
+  ASSERT_EQ(mkfifo((scan / "fifo/supervise/status").c_str(), 0644), 0);
+  auto bounded = [&](strings args) {
+    args.insert(args.begin(), {orv_path(), "-s", scan.path(), "process"});
+    return run(args, testbed_env(tb.path()), {.timeout_seconds = 20});
+  };
+  result r = bounded({"status", "--json", "fifo"});
+  EXPECT_EQ(r.code, 1) << r.err;
+  EXPECT_EQ(json_canonical(r.out), R"([{"service":"fifo","dir":")" + scan / "fifo" +
+                                       R"(","logger":false,"up":false,)" +
+                                       R"("error":"status record is not a regular file"}])");
+  r = bounded({"kill", "-s", "VTALRM", "fifo"});
+  EXPECT_EQ(r.code, 111);
+  EXPECT_EQ(r.err, kVtalrmWarning + "orvctl: fatal: unable to read status file for service " +
+                       scan / "fifo" + ": Invalid argument\n");
 }
 
 TEST_F(ProcessSandbox, JsonChecksTheDirectoriesFirst) {
@@ -220,8 +251,8 @@ TEST_F(ProcessSandbox, CommandsActOnTheSupervisedDaemon) {
   ASSERT_EQ(orv({"stop", "-w", "web"}).code, 0);
   EXPECT_FALSE(orvtest::alive(first));
   EXPECT_TRUE(sv.logged(first, "got TERM, exiting"));
-  EXPECT_TRUE(std::regex_match(orv({"status", "web"}).out,
-                               std::regex(web + ": down [0-9]+ seconds\n")));
+  EXPECT_TRUE(
+      std::regex_match(orv({"status", "web"}).out, std::regex(web + ": down [0-9]+ seconds\n")));
 
   ASSERT_EQ(orv({"start", "-w", "web"}).code, 0);
   std::int32_t const second = status_pid();

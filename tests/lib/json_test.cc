@@ -65,11 +65,13 @@ TEST(JsonWriter, StringsAreEscapedOrWrittenAsBytes) {
       {"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80",
        "\"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80\""},
       {"\xed\x9f\xbf\xee\x80\x80\xf4\x8f\xbf\xbf", "\"\xed\x9f\xbf\xee\x80\x80\xf4\x8f\xbf\xbf\""},
+      {"\xf0\x90\x80\x80", "\"\xf0\x90\x80\x80\""},  // U+10000, the first four-byte form
       // Not UTF-8: stray continuation, overlong, surrogate, past U+10FFFF,
       // cut short, bytes that never occur.
       {"a\x80", "[97,128]"},
       {"\xc0\xaf", "[192,175]"},
       {"\xe0\x80\xaf", "[224,128,175]"},
+      {"\xf0\x8f\xbf\xbf", "[240,143,191,191]"},  // U+FFFF in four bytes
       {"\xed\xa0\x80", "[237,160,128]"},
       {"\xf4\x90\x80\x80", "[244,144,128,128]"},
       {"\xe2\x82", "[226,130]"},
