@@ -1,16 +1,22 @@
 #include "commands/orvctl.h"
 
+// The build names the service manager's installed files (ORV_BOOTDB,
+// ORV_STORELIST), so that a distribution's layout is compiled in.
+#if !defined(ORV_BOOTDB) || !defined(ORV_STORELIST)
+#error "ORV_BOOTDB and ORV_STORELIST come from the build (CMakeLists.txt)"
+#endif
+
 namespace {
 
 constexpr globals_t defaults = {
-    1,
-    "/run/service",
-    "/run/orvctl",
-    "/var/lib/tuvo/repository",
-    "/usr/local/etc/tuvo/compiled/current",
-    "/run/orvctl",
-    "/usr/local/share/orvctl/tuvo/sources:/usr/local/etc/orvctl/tuvo/sources",
-    0,
+    .verbosity = 1,
+    .scandir = "/run/service",
+    .livedir = "/run/orvctl",
+    .repodir = "/var/lib/tuvo/repository",
+    .bootdb = ORV_BOOTDB,
+    .stmpdir = "/run/orvctl",
+    .storelist = ORV_STORELIST,
+    .flags = 0,
 };
 
 }  // namespace
