@@ -21,6 +21,7 @@ set(orv_musl_args
   -DORV_BUILD_TESTBED=OFF
   -DORV_HELPERS_IN_BUILD_TREE=ON
   -DORV_STATIC=ON
+  -DORV_LIBC_DRIVER=ON
   -DORV_DEFAULT_PATH=${ORV_DEFAULT_PATH})
 foreach(launcher CMAKE_CXX_COMPILER_LAUNCHER CMAKE_C_COMPILER_LAUNCHER)
   if(${launcher})
@@ -35,10 +36,13 @@ ExternalProject_Add(orv_musl
   BINARY_DIR ${CMAKE_BINARY_DIR}/musl
   LIST_SEPARATOR |
   CMAKE_ARGS ${orv_musl_args}
-  BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target ${orv_musl_programs}
+  BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target ${orv_musl_programs} orv_libc_driver
   BUILD_ALWAYS ON
-  BUILD_BYPRODUCTS ${orv_musl_paths}
+  BUILD_BYPRODUCTS ${orv_musl_paths} ${CMAKE_BINARY_DIR}/bin/orv_libc_driver
   INSTALL_COMMAND ""
   TEST_COMMAND ${CMAKE_COMMAND} -DPROGRAMS=${orv_musl_path_list}
     -P ${CMAKE_CURRENT_LIST_DIR}/static-sizes.cmake
   TEST_AFTER_INSTALL ON)
+# What the tests ask the programs' C library, built with them.
+add_custom_target(orv_libc_driver)
+add_dependencies(orv_libc_driver orv_musl)
