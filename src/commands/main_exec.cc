@@ -28,6 +28,12 @@ constexpr std::array<std::string_view, KX_CONFIG_VARS> config_names = [] {
   return names;
 }();
 static_assert(config_names.back() == "verbosity");
+// kx_config_read passes over every other first letter.
+static_assert([] {
+  for (std::string_view name : config_names)
+    if (name[0] < 'a' || name[0] > 'z') return false;
+  return true;
+}());
 
 }  // namespace
 
@@ -35,6 +41,9 @@ static_assert(config_names.back() == "verbosity");
 void kx_config_read(char const** slots) {
   for (char const* const* e = environ; *e; e++) {
     char const* v = *e;
+    // Every name of ours starts with a lower-case letter, and most of an
+    // environment's with an upper-case one: those are passed over at once.
+    if (v[0] < 'a' || v[0] > 'z') continue;
     for (size_t slot = 0; slot < KX_CONFIG_VARS; slot++) {
       std::string_view const name = config_names[slot];
       if (v[0] == name[0] && !slots[slot] && !strncmp(v, name.data(), name.size()) &&

@@ -152,7 +152,7 @@ TEST_P(EchoWriteFailure, ExitsSystemWithOneLine) {
   result r = echo(c.args, c.mode);
   EXPECT_EQ(r.code, 111);
   EXPECT_EQ(r.err, std::string("orvctl-helper-echo: fatal: unable to write to stdout: ") +
-                       strerror(c.err) + "\n");
+                       orvtest::program_strerror(c.err) + "\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -323,7 +323,7 @@ TEST(KillHelperMemory, RefusedPidStorageIsFatal) {
     if (code == 111) {
       EXPECT_EQ(orvtest::read_file(errfile),
                 std::string("orvctl-helper-kill: fatal: unable to allocate pid list: ") +
-                    strerror(ENOMEM) + "\n");
+                    orvtest::program_strerror(ENOMEM) + "\n");
       saw_refusal = true;
     }
     if (code == 0) break;

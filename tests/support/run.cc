@@ -113,6 +113,13 @@ std::string orv_path() { return std::string(ORV_BIN_DIR) + "/orv"; }
 std::string bin_path(char const* name) { return std::string(ORV_BIN_DIR) + "/" + name; }
 std::string testbed_bin() { return ORV_TESTBED_BIN; }
 
+std::string program_strerror(int e) {
+  result r = run({bin_path("orv_libc_driver"), "strerror", std::to_string(e)}, {});
+  if (r.code != 0 || r.out.empty()) return "(orv_libc_driver strerror failed: " + r.err + ")";
+  r.out.pop_back();
+  return r.out;
+}
+
 std::vector<std::string> testbed_env(std::string const& tbdir,
                                      std::vector<std::string> const& extra) {
   std::vector<std::string> env = {"PATH=" + testbed_bin() + ":/usr/bin:/bin",

@@ -33,6 +33,10 @@ std::string orv_path();              // the front end
 std::string bin_path(char const* name);  // a built program (helpers)
 std::string testbed_bin();           // folder of the stand-ins
 
+// The text the programs under test print for error e: their C library's,
+// which need not be the tests' own (a musl build).
+std::string program_strerror(int e);
+
 // The environment most tests want: PATH=<testbed>:/usr/bin:/bin and
 // ORV_TB_DIR=<tbdir> (where stand-ins log their calls), plus extra entries.
 std::vector<std::string> testbed_env(std::string const& tbdir,
