@@ -1,4 +1,4 @@
-// Spawning children over posix_spawnp. Merged environments live in automatic
+// Spawning children over posix_spawn, searching as the exec routines do. Merged environments live in automatic
 // storage so that the common spawn path never touches the heap.
 #include "lib/spawn.h"
 
@@ -44,11 +44,11 @@ char const SPAWN_DEFAULT_PATH[] = ORV_DEFAULT_PATH;
 
 pid_t cspawn(char const* prog, char const* const* argv, char const* const* envp, uint16_t flags,
              spawn_action const* actions, size_t n) {
-  // posix_spawnp searches the caller's PATH, whose absence means a
-  // platform-chosen default: without one, the exec's search walks ours.
-  // The process's environment is never touched: a caller may be handing
-  // that very array to the child.
-  bool const search = !getenv("PATH") && !prog[str_chr(prog, '/')];
+  // The search is ours, never posix_spawnp's: there an empty element of
+  // PATH means the current folder. The process's environment is never
+  // touched: a caller may be handing that very array to the child.
+  char const* const path = getenv("PATH");
+  bool const search = !prog[str_chr(prog, '/')];
   posix_spawnattr_t attr;
   posix_spawn_file_actions_t fa;
   bool attr_ok = false;
@@ -94,12 +94,12 @@ pid_t cspawn(char const* prog, char const* const* argv, char const* const* envp,
     }
     if (e) goto out;
   }
-  if (search) {
+  {
     spawn_call c = {&pid, fa_ok ? &fa : nullptr, attr_ok ? &attr : nullptr, argv, envp};
-    e = exec_path_walk(prog, SPAWN_DEFAULT_PATH, spawn_file, &c) ? 0 : errno;
-  } else {
-    e = posix_spawnp(&pid, prog, fa_ok ? &fa : nullptr, attr_ok ? &attr : nullptr,
-                     const_cast<char* const*>(argv), const_cast<char* const*>(envp));
+    if (search)
+      e = exec_path_walk(prog, path ? path : SPAWN_DEFAULT_PATH, spawn_file, &c) ? 0 : errno;
+    else
+      e = spawn_file(prog, &c);
   }
 
 out:
