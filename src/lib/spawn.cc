@@ -1,8 +1,10 @@
-// Spawning children over posix_spawn, searching as the exec routines do. Merged environments live in automatic
-// storage so that the common spawn path never touches the heap.
+// Spawning children over posix_spawn, found by the exec routines' search.
+// Merged environments live in automatic storage so that the common spawn
+// path never touches the heap.
 #include "lib/spawn.h"
 
 #include <spawn.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -31,6 +33,14 @@ int spawn_file(char const* file, void* ctx) {
   auto const* c = static_cast<spawn_call const*>(ctx);
   return posix_spawn(c->pid, file, c->fa, c->attr, const_cast<char* const*>(c->argv),
                      const_cast<char* const*>(c->envp));
+}
+
+// A search candidate: one that does not exist costs no child, and the
+// error is the one its exec would give.
+int spawn_candidate(char const* file, void* ctx) {
+  struct stat st;
+  if (stat(file, &st) < 0 && errno == ENOENT) return ENOENT;
+  return spawn_file(file, ctx);
 }
 
 }  // namespace
@@ -97,7 +107,7 @@ pid_t cspawn(char const* prog, char const* const* argv, char const* const* envp,
   {
     spawn_call c = {&pid, fa_ok ? &fa : nullptr, attr_ok ? &attr : nullptr, argv, envp};
     if (search)
-      e = exec_path_walk(prog, path ? path : SPAWN_DEFAULT_PATH, spawn_file, &c) ? 0 : errno;
+      e = exec_path_walk(prog, path ? path : SPAWN_DEFAULT_PATH, spawn_candidate, &c) ? 0 : errno;
     else
       e = spawn_file(prog, &c);
   }

@@ -77,7 +77,7 @@ inline std::vector<call> read_log(std::string const& tbdir) {
   std::string line;
   while (std::getline(in, line)) {
     if (line == "argv" || line.rfind("argv ", 0) == 0) {
-      calls.push_back({detail::parse_elements(line, 4), {}});
+      calls.push_back({detail::parse_elements(line, 4), {}, {}});
     } else if ((line == "env" || line.rfind("env ", 0) == 0) && !calls.empty()) {
       std::istringstream names(line.substr(3));
       std::string n;

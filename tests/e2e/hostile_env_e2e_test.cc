@@ -105,7 +105,7 @@ TEST_F(Hostile, EmptyPathElementsNeverFindTheWorkingDirectory) {
 
 // Descriptor 1 closed at entry is filled for orv and for the tools it runs:
 // a tool's first open() must not become its standard output.
-TEST_F(Hostile, ToolsFindTheStandardDescriptorsOpen) {
+TEST_F(Hostile, StandardDescriptorsClosedAtEntryAreOpenForTheTools) {
   make();
   struct row {
     strings args;
@@ -161,7 +161,8 @@ TEST_F(Hostile, JsonOutputThatFailsEndsWith111) {
 // waits for it; orv puts it back to its default.
 TEST_F(Hostile, IgnoredSigchldAtEntryStillLetsOrvWait) {
   make();
-  for (strings const& args : {strings{"live", "start", "web"}, strings{"process", "status", "web"}}) {
+  for (strings const& args :
+       {strings{"live", "start", "web"}, strings{"process", "status", "web"}}) {
     SCOPED_TRACE(args[0]);
     result const r = orv(args, {.ignored = {SIGCHLD}});
     EXPECT_EQ(r.code, 0) << r.err;
