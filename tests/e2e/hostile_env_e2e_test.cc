@@ -51,6 +51,22 @@ class Hostile : public testing::Test {
   }
   std::vector<tb::call> calls() const { return tb::read_log(tb); }
 
+  static run_opts in_folder(std::string const& dir) {
+    run_opts o;
+    o.cwd = dir;
+    return o;
+  }
+  static run_opts with_stdout(out_mode mode) {
+    run_opts o;
+    o.stdout_mode = mode;
+    return o;
+  }
+  static run_opts ignoring(int sig) {
+    run_opts o;
+    o.ignored = {sig};
+    return o;
+  }
+
   tempdir t;
   std::string const tb = t / "tb";
   std::string const cwd = t / "cwd";
@@ -87,7 +103,7 @@ TEST_F(Hostile, EmptyPathElementsNeverFindTheWorkingDirectory) {
     };
     for (auto const& p : paths) {
       SCOPED_TRACE(c.args[0] + " " + c.args[1] + " " + c.args[2] + ", PATH=" + p.path);
-      result const r = orv(c.args, {.cwd = cwd}, {"PATH=" + p.path, "ORV_TB_DIR=" + tb});
+      result const r = orv(c.args, in_folder(cwd), {"PATH=" + p.path, "ORV_TB_DIR=" + tb});
       EXPECT_FALSE(file_exists(ran)) << "the planted " << c.tool << " ran";
       unlink(ran.c_str());
       if (p.found) {
@@ -117,7 +133,7 @@ TEST_F(Hostile, StandardDescriptorsClosedAtEntryAreOpenForTheTools) {
   for (auto const& c : rows) {
     SCOPED_TRACE(c.tool);
     unlink((tb + "/log").c_str());
-    orv(c.args, {.stdout_mode = out_mode::closed});
+    orv(c.args, with_stdout(out_mode::closed));
     auto const log = calls();
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].argv[0], c.tool);
@@ -137,7 +153,7 @@ TEST_F(Hostile, NonBlockingStandardOutputIsWaitedFor) {
     SCOPED_TRACE(args[0]);
     result const whole = orv(args);
     ASSERT_EQ(whole.code, 0) << whole.err;
-    result const r = orv(args, {.stdout_mode = out_mode::slow_nonblocking_pipe});
+    result const r = orv(args, with_stdout(out_mode::slow_nonblocking_pipe));
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_TRUE(r.out == whole.out) << r.out.size() << " bytes of " << whole.out.size();
@@ -151,7 +167,7 @@ TEST_F(Hostile, JsonOutputThatFailsEndsWith111) {
   for (strings const& args :
        {strings{"live", "status", "--json"}, strings{"process", "status", "--json", "web"}}) {
     SCOPED_TRACE(args[0]);
-    result const r = orv(args, {.stdout_mode = out_mode::devfull});
+    result const r = orv(args, with_stdout(out_mode::devfull));
     EXPECT_EQ(r.code, 111);
     EXPECT_EQ(r.err, "orvctl: fatal: unable to write to stdout: No space left on device\n");
   }
@@ -164,7 +180,7 @@ TEST_F(Hostile, IgnoredSigchldAtEntryStillLetsOrvWait) {
   for (strings const& args :
        {strings{"live", "start", "web"}, strings{"process", "status", "web"}}) {
     SCOPED_TRACE(args[0]);
-    result const r = orv(args, {.ignored = {SIGCHLD}});
+    result const r = orv(args, ignoring(SIGCHLD));
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.err, "");
   }
@@ -174,7 +190,7 @@ TEST_F(Hostile, IgnoredSigchldAtEntryStillLetsOrvWait) {
   // A failed change is reported by name, which needs the tool's status:
   // web goes down before db fails.
   write_file(tb + "/tuvo.fail", "db\n");
-  result const r = orv({"live", "stop", "db"}, {.ignored = {SIGCHLD}});
+  result const r = orv({"live", "stop", "db"}, ignoring(SIGCHLD));
   EXPECT_EQ(r.code, 1) << r.err;
   EXPECT_EQ(r.out, "orvctl: info: the following atomic services have been brought down:\nweb\n");
 }
