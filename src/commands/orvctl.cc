@@ -68,7 +68,7 @@ int main(int argc, char** cargv) {
   fd_std_fill();  // before anything is opened
   // An ignored SIGCHLD, inherited, makes the kernel reap our children
   // before we can wait for them, and is handed on to the tools we run.
-  signal(SIGCHLD, SIG_DFL);
+  (void)signal(SIGCHLD, SIG_DFL);  // cannot fail for a valid signal
   char const* const* argv = cargv;
   record = *g;  // the compiled-in defaults
   g = &record;
