@@ -77,7 +77,8 @@ class Hostile : public testing::Test {
 };
 
 // An empty element of PATH never means the working directory: a program
-// planted there under a tool's name is not run, by a spawn as by an exec.
+// planted there under a tool's name is not run by the commands that spawn
+// their tools (the exec side's search is the same routine, tested alone).
 TEST_F(Hostile, EmptyPathElementsNeverFindTheWorkingDirectory) {
   make();
   struct row {
