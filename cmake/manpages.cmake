@@ -30,7 +30,7 @@ function(orv_man_paths var value tail)
 endfunction()
 
 orv_man_paths(ORV_MAN_STORELIST "${ORV_STORELIST}" "in this order, joined by colons.")
-orv_man_paths(ORV_MAN_DEFAULT_PATH "${ORV_DEFAULT_PATH}" "in that order.")
+orv_man_paths(ORV_MAN_DEFAULT_PATH "${orv_default_path}" "in that order.")
 set(ORV_MAN_PAGES ${CMAKE_BINARY_DIR}/doc/orv.1 ${CMAKE_BINARY_DIR}/doc/orvctl-helper-echo.8
   ${CMAKE_BINARY_DIR}/doc/orvctl-helper-kill.8)
 foreach(page IN LISTS ORV_MAN_PAGES)

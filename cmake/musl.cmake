@@ -22,7 +22,7 @@ set(orv_musl_args
   -DORV_HELPERS_IN_BUILD_TREE=ON
   -DORV_STATIC=ON
   -DORV_LIBC_DRIVER=ON
-  -DORV_DEFAULT_PATH=${ORV_DEFAULT_PATH})
+  -DORV_DEFAULT_PATH=${orv_default_path})
 foreach(launcher CMAKE_CXX_COMPILER_LAUNCHER CMAKE_C_COMPILER_LAUNCHER)
   if(${launcher})
     list(APPEND orv_musl_args -D${launcher}=${${launcher}})

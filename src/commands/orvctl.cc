@@ -1,5 +1,6 @@
 // The entry point: configuration from defaults, environment and global
 // options, then the command word.
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -65,6 +66,9 @@ static_assert(KX_CONFIG_VARS == GOLA_COLOR);
 
 int main(int argc, char** cargv) {
   fd_std_fill();  // before anything is opened
+  // An ignored SIGCHLD, inherited, makes the kernel reap our children
+  // before we can wait for them, and is handed on to the tools we run.
+  (void)signal(SIGCHLD, SIG_DFL);  // cannot fail for a valid signal
   char const* const* argv = cargv;
   record = *g;  // the compiled-in defaults
   g = &record;

@@ -1,6 +1,8 @@
 // orvctl-helper-echo: writes its arguments to standard output, separated by
 // one byte, for the chains that the front end hands off.
 
+#include <signal.h>
+
 #include <cstdint>
 
 #include "lib/buffer.h"
@@ -33,6 +35,8 @@ void put(char const* s, size_t len) {
 
 int main(int argc, char const* const* argv) {
   fd_std_fill();  // before anything is opened
+  // The inherited state orv starts from: an ignored SIGCHLD is not kept.
+  (void)signal(SIGCHLD, SIG_DFL);  // cannot fail for a valid signal
   PROG = "orvctl-helper-echo";
   uint64_t flags = 0;
   char const* wgola[GOLA_N] = {" "};

@@ -21,6 +21,8 @@ namespace {
 
 int main(int argc, char const* const* argv) {
   fd_std_fill();  // before anything is opened
+  // The inherited state orv starts from: an ignored SIGCHLD is not kept.
+  (void)signal(SIGCHLD, SIG_DFL);  // cannot fail for a valid signal
   PROG = "orvctl-helper-kill";
   if (argc < 2) usage();
   uint32_t sig;

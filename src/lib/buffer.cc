@@ -1,7 +1,26 @@
 #include "lib/buffer.h"
 
+#include <poll.h>
+
 #include <cerrno>
 #include <cstring>
+
+namespace {
+
+// Waits until fd takes more bytes, or until a write can say why it never
+// will: 1, or 0 when poll fails or fd is no descriptor (EBADF).
+int wait_writable(int fd) {
+  pollfd p = {fd, POLLOUT, 0};
+  while (poll(&p, 1, -1) < 0)
+    if (errno != EINTR) return 0;
+  if (p.revents & POLLNVAL) {
+    errno = EBADF;
+    return 0;
+  }
+  return 1;
+}
+
+}  // namespace
 
 int buffer_init(buffer* b, buffer_op op, int fd, char* storage, size_t capacity) {
   if (!cbuffer_init(&b->ring, storage, capacity)) return 0;
@@ -35,11 +54,19 @@ ssize_t unsanitize_read(ssize_t r) {
 }
 
 int buffer_flush(buffer* b) {
+  int const e = errno;
   for (;;) {
     iovec v[2];
     cbuffer_rpeek(&b->ring, v);
     if (!v[0].iov_len && !v[1].iov_len) return 1;
     ssize_t const r = b->op(b->fd, v, 2);
+    if (r < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      // A descriptor left non-blocking by whoever passed it to us: a write
+      // that would block waits, as it would have on a blocking one.
+      if (!wait_writable(b->fd)) return 0;
+      errno = e;
+      continue;
+    }
     if (r <= 0) return 0;
     // rseek caps the count, so an op that claims too much cannot corrupt the ring.
     cbuffer_rseek(&b->ring, static_cast<size_t>(r));

@@ -42,7 +42,8 @@ int buffer_putall(buffer* b, char const* s, size_t len, size_t* w);
 // len, or -1 (the accepted part stays queued).
 ssize_t buffer_put(buffer* b, char const* s, size_t len);
 ssize_t buffer_puts(buffer* b, char const* s);
-// Writes out everything queued: 1, or 0 with the rest still queued.
+// Writes out everything queued: 1, or 0 with the rest still queued. A
+// non-blocking descriptor that is full is waited for (poll), not a failure.
 int buffer_flush(buffer* b);
 ssize_t buffer_putflush(buffer* b, char const* s, size_t len);
 ssize_t buffer_putsflush(buffer* b, char const* s);

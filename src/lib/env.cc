@@ -40,11 +40,13 @@ size_t env_merge(char const** v, size_t vmax, char const* const* envp, size_t en
     size_t const l = str_chr(s, '=');
     auto const b = static_cast<unsigned char>(s[0]);
     if (first[b >> 6] & (uint64_t{1} << (b & 63))) {
-      for (size_t i = 0; i < c; ++i) {
-        if (v[i][0] == s[0] && !strncmp(v[i], s, l) && v[i][l] == '=') {
+      // Every entry of the name goes: a raw execve can give a name twice,
+      // and a copy left behind would reach the program all the same.
+      for (size_t i = 0; i < c;) {
+        if (v[i][0] == s[0] && !strncmp(v[i], s, l) && v[i][l] == '=')
           v[i] = v[--c];
-          break;
-        }
+        else
+          ++i;
       }
     }
     if (s[l] == '=') {

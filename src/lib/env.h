@@ -12,8 +12,10 @@ size_t env_len(char const* const* envp);
 // Fills v (room for vmax pointers) with envp merged with the block; returns
 // the count written, final null included, or 0 when vmax is too small.
 // envlen + nmodifs + 1 pointers always suffice (nmodifs: NUL bytes in the
-// block). Each entry replaces the first entry of its name only, and the
-// order of the others changes. An unterminated last entry is ignored. The
+// block). Each entry first removes every entry of its name, so that a
+// name given twice by a raw execve cannot slip through: a bare "name" leaves
+// none, "name=value" leaves exactly one, its own, at the end. The order of
+// the other entries changes. An unterminated last entry is ignored. The
 // result is valid while envp's strings and the block are.
 size_t env_merge(char const** v, size_t vmax, char const* const* envp, size_t envlen,
                  char const* modifs, size_t modiflen);

@@ -109,7 +109,8 @@ void fd_std_fill() {
   for (int fd = 0; fd < 3; ++fd) {
     if (fcntl(fd, F_GETFD) >= 0) continue;
     // The lowest free descriptor is fd: those below it are open.
-    if (open("/dev/null", (fd ? O_RDONLY : O_WRONLY) | O_CLOEXEC) < 0) break;
+    // Inherited on purpose: the programs run from here must find it too.
+    if (open("/dev/null", fd ? O_RDONLY : O_WRONLY) < 0) break;
   }
   errno = e;
 }

@@ -33,6 +33,8 @@ int fd_lock(int fd, int w, int nb);
 // Puts /dev/null on each of 0, 1 and 2 that is closed, so that nothing the
 // program opens later lands there. It is opened the wrong way round (0
 // write-only, 1 and 2 read-only) so that using it fails with EBADF exactly
-// as the closed descriptor did, and close-on-exec so that programs run from
-// here find it closed. Without /dev/null the descriptors stay closed.
+// as the closed descriptor did. It is inherited, not close-on-exec: a
+// program run from here with the descriptor closed would open its first
+// file there and take it for its standard stream. Without /dev/null the
+// descriptors stay closed.
 void fd_std_fill();

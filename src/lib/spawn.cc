@@ -1,8 +1,10 @@
-// Spawning children over posix_spawnp. Merged environments live in automatic
-// storage so that the common spawn path never touches the heap.
+// Spawning children over posix_spawn, found by the exec routines' search.
+// Merged environments live in automatic storage so that the common spawn
+// path never touches the heap.
 #include "lib/spawn.h"
 
 #include <spawn.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -33,6 +35,14 @@ int spawn_file(char const* file, void* ctx) {
                      const_cast<char* const*>(c->envp));
 }
 
+// A search candidate: one that does not exist costs no child, and the
+// error is the one its exec would give.
+int spawn_candidate(char const* file, void* ctx) {
+  struct stat st;
+  if (stat(file, &st) < 0 && errno == ENOENT) return ENOENT;
+  return spawn_file(file, ctx);
+}
+
 }  // namespace
 
 // Search path used when the environment has no PATH; a build setting, so
@@ -44,11 +54,11 @@ char const SPAWN_DEFAULT_PATH[] = ORV_DEFAULT_PATH;
 
 pid_t cspawn(char const* prog, char const* const* argv, char const* const* envp, uint16_t flags,
              spawn_action const* actions, size_t n) {
-  // posix_spawnp searches the caller's PATH, whose absence means a
-  // platform-chosen default: without one, the exec's search walks ours.
-  // The process's environment is never touched: a caller may be handing
-  // that very array to the child.
-  bool const search = !getenv("PATH") && !prog[str_chr(prog, '/')];
+  // The search is ours, never posix_spawnp's: there an empty element of
+  // PATH means the current folder. The process's environment is never
+  // touched: a caller may be handing that very array to the child.
+  char const* const path = getenv("PATH");
+  bool const search = !prog[str_chr(prog, '/')];
   posix_spawnattr_t attr;
   posix_spawn_file_actions_t fa;
   bool attr_ok = false;
@@ -94,12 +104,12 @@ pid_t cspawn(char const* prog, char const* const* argv, char const* const* envp,
     }
     if (e) goto out;
   }
-  if (search) {
+  {
     spawn_call c = {&pid, fa_ok ? &fa : nullptr, attr_ok ? &attr : nullptr, argv, envp};
-    e = exec_path_walk(prog, SPAWN_DEFAULT_PATH, spawn_file, &c) ? 0 : errno;
-  } else {
-    e = posix_spawnp(&pid, prog, fa_ok ? &fa : nullptr, attr_ok ? &attr : nullptr,
-                     const_cast<char* const*>(argv), const_cast<char* const*>(envp));
+    if (search)
+      e = exec_path_walk(prog, path ? path : SPAWN_DEFAULT_PATH, spawn_candidate, &c) ? 0 : errno;
+    else
+      e = spawn_file(prog, &c);
   }
 
 out:

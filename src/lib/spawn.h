@@ -1,5 +1,6 @@
 // Starting children. pid 0 means failure, with errno set; prog is searched
-// for in the calling process's PATH (or the default path) unless it has "/".
+// for in the calling process's PATH (or the default path) unless it has "/",
+// exactly as the exec routines search.
 #pragma once
 
 #include <sys/types.h>
@@ -25,10 +26,11 @@ struct spawn_action {
 // unless the build says otherwise.
 extern char const SPAWN_DEFAULT_PATH[];
 
-// posix_spawnp with the flags and the n actions applied in order. When the
-// process has no PATH, prog is searched for in the default path as the exec
-// routines do, and the file found is spawned; the process's environment is
-// never changed.
+// posix_spawn with the flags and the n actions applied in order. A prog
+// without "/" is searched for by exec_path_walk in the process's PATH, or in
+// the default path when there is none: empty elements are skipped, and the
+// error reported is the one the exec routines would report. The process's
+// environment is never changed.
 pid_t cspawn(char const* prog, char const* const* argv, char const* const* envp, uint16_t flags,
              spawn_action const* actions, size_t n);
 // Child's stdin (to 0) or stdout (to non-zero) on a new pipe, with an empty

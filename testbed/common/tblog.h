@@ -11,6 +11,7 @@ namespace tb {
 struct call {
   std::vector<std::string> argv;
   std::vector<std::string> env;  // configuration variables present, in their fixed order
+  std::vector<int> closed;       // standard descriptors (0-2) closed at entry
 };
 
 // The escaping of one argument-vector element as the log writes it.
@@ -76,11 +77,15 @@ inline std::vector<call> read_log(std::string const& tbdir) {
   std::string line;
   while (std::getline(in, line)) {
     if (line == "argv" || line.rfind("argv ", 0) == 0) {
-      calls.push_back({detail::parse_elements(line, 4), {}});
+      calls.push_back({detail::parse_elements(line, 4), {}, {}});
     } else if ((line == "env" || line.rfind("env ", 0) == 0) && !calls.empty()) {
       std::istringstream names(line.substr(3));
       std::string n;
       while (names >> n) calls.back().env.push_back(n);
+    } else if (line.rfind("closed ", 0) == 0 && !calls.empty()) {
+      std::istringstream fds(line.substr(7));
+      int fd;
+      while (fds >> fd) calls.back().closed.push_back(fd);
     }
   }
   return calls;

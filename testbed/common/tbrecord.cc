@@ -85,6 +85,10 @@ void tb_fail(int code, std::string const& msg) {
 }
 
 void tb_record(int argc, char** argv) {
+  // Standard descriptors closed at entry, seen before anything here opens one.
+  std::string closed;
+  for (int fd = 0; fd < 3; ++fd)
+    if (fcntl(fd, F_GETFD) < 0) closed += " " + std::to_string(fd);
   if (argc > 0) tool_name = tb_tool_name(argv[0]);
   std::string dir = tb_dir();
   if (dir.empty()) return;
@@ -102,6 +106,7 @@ void tb_record(int argc, char** argv) {
       rec += name;
     }
   rec += '\n';
+  if (!closed.empty()) rec += "closed" + closed + "\n";
 
   std::string log = dir + "/log";
   int fd = open(log.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);

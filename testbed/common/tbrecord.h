@@ -4,7 +4,8 @@
 #include <string>
 
 // Call first thing in main. When ORV_TB_DIR is set: appends the call's record
-// (argument vector and which of the seven configuration variables are present)
+// (argument vector, which of the seven configuration variables are present,
+// and which of descriptors 0-2 were closed at entry, when any was)
 // to $ORV_TB_DIR/log under an exclusive lock, then applies the control files
 // $ORV_TB_DIR/<tool>.{stdout,stderr,signal,exit}. Does not return when .signal
 // or .exit says to end; returns when the tool should do its own work.

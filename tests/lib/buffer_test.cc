@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -84,11 +85,11 @@ TEST_F(Output, ShortWritesAreContinued) {
 }
 
 TEST_F(Output, FailedWriteKeepsBytesQueued) {
-  rec.fail_errno = EAGAIN;
+  rec.fail_errno = EIO;
   EXPECT_EQ(buffer_put(&b, "abcde", 5), 5);
   size_t w = 0;
   EXPECT_EQ(buffer_putall(&b, "fghij", 5, &w), 0);
-  EXPECT_EQ(errno, EAGAIN);
+  EXPECT_EQ(errno, EIO);
   EXPECT_EQ(w, 2u);  // the ring took what fitted
   EXPECT_EQ(rec.calls.size(), 1u);
   EXPECT_EQ(buffer_flush(&b), 0);
@@ -112,6 +113,32 @@ TEST_F(Output, CounterBeyondLenIsInvalid) {
   EXPECT_EQ(buffer_putall(&b, "abc", 3, &w), 0);
   EXPECT_EQ(errno, EINVAL);
   EXPECT_TRUE(rec.calls.empty());
+}
+
+// A parent can hand us a non-blocking descriptor: a full pipe is waited
+// for, and every byte arrives in order.
+TEST(Buffer, FullNonBlockingPipeIsWaitedFor) {
+  int p[2];
+  ASSERT_EQ(pipe(p), 0);
+  ASSERT_EQ(fcntl(p[1], F_SETFL, O_NONBLOCK), 0);
+  std::string data;
+  for (int i = 0; data.size() < 300000; ++i) data += std::to_string(i) + ",";
+  std::string got;
+  std::thread reader([&] {
+    usleep(100000);  // let the writer find the pipe full first
+    char chunk[4096];
+    ssize_t r;
+    while ((r = read(p[0], chunk, sizeof chunk)) > 0) got.append(chunk, static_cast<size_t>(r));
+  });
+  char storage[8192];
+  buffer b = BUFFER_INIT(fd_writev, p[1], storage, sizeof storage);
+  errno = 0;
+  EXPECT_EQ(buffer_putflush(&b, data.data(), data.size()), static_cast<ssize_t>(data.size()));
+  EXPECT_EQ(errno, 0);
+  close(p[1]);
+  reader.join();
+  close(p[0]);
+  EXPECT_EQ(got, data);
 }
 
 TEST(Buffer, ClosedDescriptorFailsOnlyWhenTheRingIsFull) {

@@ -1,5 +1,6 @@
-// Replacing the process: path search, environment merge, dying execs. Each
-// exec runs in a forked child so the test process stays.
+// Replacing the process: path search (shared with spawn), environment
+// merge, dying execs. Each exec runs in a forked child so the test process
+// stays.
 #include "lib/exec.h"
 
 #include <fcntl.h>
@@ -16,7 +17,9 @@
 #include <string>
 #include <vector>
 
+#include "lib/spawn.h"
 #include "lib/strerr.h"
+#include "lib/wait.h"
 #include "support/child.h"
 #include "support/run.h"
 
@@ -91,14 +94,58 @@ TEST(Exec, SearchPathCases) {
   for (auto const& r : rows) {
     SCOPED_TRACE(r.name);
     std::string path = r.path ? fx.path(r.path) : "";
-    auto res = in_child(
-        [&] {
-          char const* argv[] = {r.prog, "x", "y", nullptr};
-          execvep(r.prog, argv, kNoEnv, r.path ? path.c_str() : nullptr);
-        },
-        {.cwd = (fx.d / "cwd").c_str()});
+    char const* argv[] = {r.prog, "x", "y", nullptr};
+    auto res = in_child([&] { execvep(r.prog, argv, kNoEnv, r.path ? path.c_str() : nullptr); },
+                        {.cwd = (fx.d / "cwd").c_str()});
     EXPECT_EQ(res.returned_errno, r.want_errno) << strerror(res.returned_errno);
     EXPECT_EQ(res.out, r.want_out);
+    if (!r.path) continue;  // a spawn takes the process's PATH, which cannot be null
+    // A spawn with that PATH finds what the exec finds, or fails the same way.
+    res = in_child(
+        [&] {
+          setenv("PATH", path.c_str(), 1);
+          pid_t const pid = cspawn(r.prog, argv, kNoEnv, 0, nullptr, 0);
+          if (!pid) return;  // errno says why
+          int st = 0;
+          waitpid_nointr(pid, &st, 0);
+          errno = 0;
+        },
+        {.cwd = (fx.d / "cwd").c_str()});
+    EXPECT_EQ(res.returned_errno, r.want_errno) << "spawn: " << strerror(res.returned_errno);
+    EXPECT_EQ(res.out, r.want_out) << "spawn";
+  }
+}
+
+// The walk itself, candidate by candidate: an empty element tries nothing
+// at all, not "/" and the name.
+TEST(Exec, PathWalkTriesOneCandidatePerNonEmptyElement) {
+  using strings = std::vector<std::string>;
+  struct row {
+    char const* path;
+    strings want;
+  } rows[] = {
+      {"/a:/b", {"/a/tool", "/b/tool"}},
+      {":/a", {"/a/tool"}},
+      {"/a:", {"/a/tool"}},
+      {"/a::/b", {"/a/tool", "/b/tool"}},
+      {"", {}},
+      {":", {}},
+      {"::", {}},
+  };
+  for (auto const& r : rows) {
+    SCOPED_TRACE(r.path);
+    strings tried;
+    errno = 0;
+    EXPECT_EQ(exec_path_walk(
+                  "tool", r.path,
+                  [](char const* file, void* ctx) {
+                    static_cast<strings*>(ctx)->push_back(file);
+                    return ENOENT;
+                  },
+                  &tried),
+              0);
+    EXPECT_EQ(errno, ENOENT);
+    EXPECT_EQ(tried, r.want);
   }
 }
 

@@ -35,12 +35,15 @@ result run(std::vector<std::string> const& argv, std::vector<std::string> const&
   if (pipe(in) || pipe(out) || pipe(err)) throw std::runtime_error("pipe");
   auto cargv = cvec(argv);
   auto cenv = cvec(env);
+  bool const slow = opts.stdout_mode == out_mode::slow_nonblocking_pipe;
+  if (slow) fcntl(out[1], F_SETFL, O_NONBLOCK);
   pid_t pid = fork();
   if (pid < 0) throw std::runtime_error("fork");
   if (pid == 0) {
     dup2(in[0], 0);
     switch (opts.stdout_mode) {
-      case out_mode::pipe: dup2(out[1], 1); break;
+      case out_mode::pipe:
+      case out_mode::slow_nonblocking_pipe: dup2(out[1], 1); break;
       case out_mode::closed: close(1); break;
       case out_mode::devfull: {
         int fd = open("/dev/full", O_WRONLY);
@@ -55,6 +58,7 @@ result run(std::vector<std::string> const& argv, std::vector<std::string> const&
     if (opts.stdout_mode == out_mode::closed) close(1);
     if (!opts.cwd.empty() && chdir(opts.cwd.c_str())) _exit(125);
     signal(SIGPIPE, SIG_DFL);
+    for (int sig : opts.ignored) signal(sig, SIG_IGN);
     execve(cargv[0], cargv.data(), cenv.data());
     _exit(errno == ENOENT ? 127 : 126);
   }
@@ -70,6 +74,7 @@ result run(std::vector<std::string> const& argv, std::vector<std::string> const&
   } else {
     fcntl(in[1], F_SETFL, O_NONBLOCK);
   }
+  if (slow) usleep(500000);
   time_t deadline = time(nullptr) + opts.timeout_seconds;
   int open_fds = 2;
   bool killed = false;

@@ -15,13 +15,17 @@ struct result {
   std::string err;   // standard error
 };
 
-enum class out_mode { pipe, closed, devfull };
+// slow_nonblocking_pipe: a pipe the program finds in non-blocking mode, read
+// only from half a second after the start, so that a program writing more
+// than the pipe holds meets EAGAIN.
+enum class out_mode { pipe, closed, devfull, slow_nonblocking_pipe };
 
 struct run_opts {
   std::string input;               // written to standard input, then closed
   out_mode stdout_mode = out_mode::pipe;
   std::string cwd;                 // empty: inherit
   int timeout_seconds = 60;        // the child is killed after this
+  std::vector<int> ignored;        // signals the program starts with ignored
 };
 
 // Runs argv[0] (a path; no search) with exactly argv and env.
