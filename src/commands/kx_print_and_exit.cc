@@ -1,6 +1,6 @@
 #include <unistd.h>
 
-#include "commands/orvctl.h"
+#include "commands/kx.h"
 #include "lib/buffer.h"
 #include "lib/exitcode.h"
 #include "lib/strerr.h"

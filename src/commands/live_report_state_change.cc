@@ -4,7 +4,6 @@
 #include <cstdint>
 
 #include "commands/live.h"
-#include "commands/orvctl.h"
 #include "data/tuvo_db.h"
 #include "lib/buffer.h"
 #include "lib/exitcode.h"

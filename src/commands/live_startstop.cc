@@ -7,6 +7,8 @@
 
 #include <cerrno>
 
+#include "commands/handoff.h"
+#include "commands/kx.h"
 #include "commands/live.h"
 #include "commands/orvctl.h"
 #include "data/tuvo_live.h"

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "commands/handoff.h"
 #include "commands/live.h"
 #include "commands/orvctl.h"
 #include "lib/argv.h"

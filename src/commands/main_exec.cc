@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "commands/orvctl.h"
+#include "commands/handoff.h"
 #include "lib/env.h"
 #include "lib/exec.h"
 #include "lib/spawn.h"

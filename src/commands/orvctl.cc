@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "commands/handoff.h"
 #include "commands/live.h"
 #include "commands/main.h"
 #include "commands/orvctl.h"

@@ -3,6 +3,9 @@
 // under "orv-await" when the command is to wait for the daemons to die.
 #include <signal.h>
 
+#include "commands/equote.h"
+#include "commands/handoff.h"
+#include "commands/kx.h"
 #include "commands/orvctl.h"
 #include "commands/process.h"
 #include "data/orv_svstatus.h"

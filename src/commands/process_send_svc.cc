@@ -1,7 +1,7 @@
 // Everything "orv-send" can express goes to it, with the service
 // directories in command-line order.
 
-#include "commands/orvctl.h"
+#include "commands/handoff.h"
 #include "commands/process.h"
 #include "lib/argv.h"
 #include "lib/fmtscan.h"

@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "commands/handoff.h"
+#include "commands/kx.h"
 #include "commands/orvctl.h"
 #include "commands/process.h"
 #include "data/orv_svstatus.h"

@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "commands/handoff.h"
+#include "commands/kx.h"
 #include "commands/orvctl.h"
 #include "commands/repository.h"
 #include "lib/argv.h"

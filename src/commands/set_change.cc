@@ -2,6 +2,8 @@
 // that sets the named services of the working set to an rx.
 #include <cstring>
 
+#include "commands/handoff.h"
+#include "commands/kx.h"
 #include "commands/orvctl.h"
 #include "commands/set.h"
 #include "lib/argv.h"

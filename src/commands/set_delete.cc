@@ -1,4 +1,6 @@
 // set delete: "tuvo-set-delete" on named sets, never on the working set.
+#include "commands/handoff.h"
+#include "commands/kx.h"
 #include "commands/orvctl.h"
 #include "commands/set.h"
 #include "lib/argv.h"

@@ -1,5 +1,7 @@
 // set status: "tuvo-set-status" shows services of the working set with
 // their rx; its output is for a person, hence the pretty hand-off.
+#include "commands/handoff.h"
+#include "commands/kx.h"
 #include "commands/orvctl.h"
 #include "commands/set.h"
 #include "lib/argv.h"
