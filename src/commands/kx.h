@@ -37,3 +37,12 @@ decltype(auto) kx_tool_head(V&& v, char const* tool, char* vfmt, bool always = f
   bool const show = kx_verbosity_fmt(vfmt, always);
   return std::forward<V>(v).add(tool).add_if(show, "-v", vfmt);
 }
+
+// Dies with 111 and "unable to build argument vector" and errno as it is
+// (ENOMEM from refused storage, E2BIG from a run-time part past its room).
+[[noreturn]] void kx_die_argv();
+// The vector an argv chain's end() gave, or that diagnostic when it is null.
+inline char const* const* kx_argv(char const* const* v) {
+  if (!v) kx_die_argv();
+  return v;
+}

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "commands/handoff.h"
+#include "commands/kx.h"
 #include "commands/live.h"
 #include "commands/orvctl.h"
 #include "lib/argv.h"
@@ -103,18 +104,19 @@ int slurp_tool(char const* const* argv, stralloc* sa, char const* const* envp = 
 }
 
 int get_atomics(char const* const* names, size_t nnames, stralloc* sa, unsigned with_essentials) {
-  argv_heap<64> v(nnames + 7);
-  if (!v) argv_die();
-  v.add("tuvo-db", "-l", g->livedir, with_essentials ? "-bE" : "-be", "--", "atomics")
-      .add_all(names, nnames);
-  return slurp_tool(v.end(), sa);
+  argv_heap<7> v(nnames);
+  if (!v) kx_die_argv();
+  auto a = v.start()
+               .add("tuvo-db", "-l", g->livedir, with_essentials ? "-bE" : "-be", "--", "atomics")
+               .add_all(names, nnames);
+  return slurp_tool(kx_argv(a.end()), sa);
 }
 
 [[noreturn]] void live_status_all(unsigned with_essentials) {
   // L at depth 2, then at depth 1, in one block.
   size_t const len = strlen(g->livedir);
   smallbuf<char, 256> lbuf(2 * len + 5);
-  if (!lbuf) strerr_diesys(EXIT_SYSTEM, {"unable to ", "build argument vector"});
+  if (!lbuf) kx_die_argv();
   char* const l2 = lbuf.get();
   char* const l1 = l2 + len + 3;
   l2[0] = ' ';
