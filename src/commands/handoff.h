@@ -9,17 +9,15 @@
 
 #include "lib/env.h"
 
-// Hand-off. The seven configuration variables never reach a tool.
+// Hand-off. The configuration variables never reach a tool.
 [[noreturn]] void main_exec(char const* const* argv);
 [[noreturn]] void main_pretty_exec(char const* const* argv);
 // Starts argv[0] as a child; returns its pid, never 0 (dies with 127/126).
 pid_t main_spawn(char const* const* argv);
 
-// The seven configuration variables: the record's six paths in field order,
-// then verbosity. kx_config_read fills slots[i] with the value of variable i
-// from the environment (the first entry of a name wins, as with getenv) and
-// leaves absent ones alone.
-inline constexpr size_t KX_CONFIG_VARS = 7;
+// kx_config_read fills slots[i] with the value of the configuration
+// variable kx_config[i] (commands/orvctl.h) from the environment (the first
+// entry of a name wins, as with getenv) and leaves absent ones alone.
 void kx_config_read(char const** slots);
 
 // The process's environment without the configuration variables, as the

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <span>
 #include <string_view>
 
@@ -19,6 +20,23 @@ struct globals_t {
   char const* storelist;
   uint32_t flags;
 };
+
+// The configuration variables: each is read from the environment and from
+// the global option of the same name, and never reaches a tool. In this
+// order: the record's paths, then verbosity (a number, read on its own).
+// The slots of kx_config_read and of the global options follow this table.
+struct kx_config_var {
+  char const* name;
+  char const* globals_t::*path;  // null for verbosity
+  char letter;                   // the option's short letter, or '\0'
+};
+inline constexpr kx_config_var kx_config[] = {
+    {"scandir", &globals_t::scandir, 's'}, {"livedir", &globals_t::livedir, 'l'},
+    {"repodir", &globals_t::repodir, 'r'}, {"bootdb", &globals_t::bootdb, 'c'},
+    {"stmpdir", &globals_t::stmpdir, 0},   {"storelist", &globals_t::storelist, 0},
+    {"verbosity", nullptr, 'v'},
+};
+inline constexpr size_t KX_CONFIG_VARS = std::size(kx_config);
 
 inline constexpr uint32_t GOLB_ISATTY = 2;  // standard output is a terminal
 inline constexpr uint32_t GOLB_COLOR = 4;   // colour output wanted
