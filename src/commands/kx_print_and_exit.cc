@@ -6,7 +6,6 @@
 #include "lib/strerr.h"
 
 void kx_print_and_exit(char const* text) {
-  if (buffer_putsflush(buffer_1, text) < 0)
-    strerr_diesys(EXIT_SYSTEM, {"unable to ", "write to stdout"});
+  if (buffer_putsflush(buffer_1, text) < 0) strerr_die_write_stdout();
   _exit(EXIT_OK);
 }

@@ -52,17 +52,14 @@ void catb(stralloc* sa, char const* s, size_t n) {
   if (!stralloc_catb(sa, s, n)) die_catb();
 }
 
-// A fatal-form line that leaves the exit to the caller.
 void say_fatalsys(char const* what, char const* tool) {
-  char const* pieces[] = {PROG, ": fatal: ", "unable to ", what, tool};
-  strerr_warnvsys(pieces);
+  strerr_fatalsys({"unable to ", what, tool});
 }
 
 void say_crashed(char const* tool, int sig) {
   char fmt[UINT64_FMT];
   fmt[uint64_fmt_generic(fmt, static_cast<unsigned>(sig), 10)] = 0;
-  char const* pieces[] = {PROG, ": fatal: ", tool, " crashed with signal ", fmt};
-  strerr_warnv(pieces);
+  strerr_fatal({tool, " crashed with signal ", fmt});
 }
 
 // Runs argv with its standard output piped and appends that output to sa.
@@ -229,7 +226,7 @@ void entry(json* j, line l, bool up) {
 
 [[noreturn]] void finish(json* j) {
   json_array_close(j);
-  if (!json_finish(j)) strerr_diesys(EXIT_SYSTEM, {"unable to ", "write to stdout"});
+  if (!json_finish(j)) strerr_die_write_stdout();
   _exit(EXIT_OK);
 }
 

@@ -169,7 +169,7 @@ void process_status(char const* const* argv) {
   }
   if (asjson) {
     json_array_close(&j);
-    if (!json_finish(&j)) strerr_diesys(EXIT_SYSTEM, {"unable to ", "write to stdout"});
+    if (!json_finish(&j)) strerr_die_write_stdout();
   }
   _exit(failed ? EXIT_STATUS_FAILED : EXIT_OK);
 }
