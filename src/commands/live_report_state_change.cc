@@ -3,17 +3,15 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "commands/exitcode.h"
 #include "commands/live.h"
 #include "data/tuvo_db.h"
 #include "lib/buffer.h"
-#include "lib/exitcode.h"
 #include "lib/fd.h"
 #include "lib/openfile.h"
 #include "lib/strerr.h"
 
 namespace {
-
-constexpr int EXIT_BAD_DATABASE = 4;  // invalid compiled database
 
 void put(char const* s) {
   if (buffer_puts(buffer_1, s) < 0) strerr_die_write_stdout();

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "commands/exitcode.h"
 #include "commands/handoff.h"
 #include "commands/live.h"
 #include "commands/main.h"
@@ -14,7 +15,6 @@
 #include "commands/repository.h"
 #include "commands/set.h"
 #include "commands/system.h"
-#include "lib/exitcode.h"
 #include "lib/fd.h"
 #include "lib/fmtscan.h"
 #include "lib/gol.h"

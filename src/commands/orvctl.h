@@ -45,9 +45,6 @@ inline constexpr uint32_t GOLB_COLOR = 4;   // colour output wanted
 // until then the compiled-in defaults.
 extern globals_t const* g;
 
-// A command handler that returns ends the process with this code.
-inline constexpr int EXIT_HANDLER_RETURNED = 101;
-
 using command_handler = void (*)(char const* const* argv);
 
 struct command {
