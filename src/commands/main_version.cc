@@ -2,5 +2,5 @@
 #include "commands/main.h"
 
 void main_version(char const* const*) {
-  kx_print_and_exit("orvctl v0.0.1.1\n");
+  kx_print_and_exit("orvctl v" ORV_VERSION "\n");
 }
