@@ -13,22 +13,6 @@ struct call {
   std::vector<std::string> env;  // configuration variables present, in their fixed order
 };
 
-// The escaping of one argument-vector element as the log writes it.
-inline std::string escape(std::string const& s) {
-  static char const hex[] = "0123456789abcdef";
-  std::string out;
-  for (unsigned char c : s) {
-    if (c < 0x20 || c >= 0x7f || c == '\\' || c == '[' || c == ']') {
-      out += "\\x";
-      out += hex[c >> 4];
-      out += hex[c & 15];
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
-}
-
 namespace detail {
 
 inline int hexval(char c) {

@@ -11,21 +11,13 @@
 #include <vector>
 
 #include "support/handoff.h"
+#include "support/names.h"
 #include "support/run.h"
 #include "testbed/common/tblog.h"
 
 namespace {
 
-using orvtest::bin_path;
 using orvtest::expect_run;
-using orvtest::orv_path;
-using orvtest::result;
-using orvtest::run;
-using orvtest::tempdir;
-using orvtest::testbed_bin;
-using orvtest::testbed_env;
-using orvtest::write_file;
-using strings = std::vector<std::string>;
 
 // Pids from 2^22 on are beyond any Linux pid_max: never a live process, so a
 // kill helper that does run signals nobody.
