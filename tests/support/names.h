@@ -4,10 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "support/handoff.h"
 #include "support/json_check.h"
 #include "support/run.h"
 
 using orvtest::bin_path;
+using orvtest::cli_row;
 using orvtest::file_exists;
 using orvtest::json_canonical;
 using orvtest::orv_path;
