@@ -29,7 +29,7 @@ uint32_t kx_timeout(char const* text, kx_timeout_form form);
 // not 1 or always is set; vfmt, UINT64_FMT bytes, then holds the number.
 bool kx_verbosity_fmt(char* vfmt, bool always);
 
-// Starts a tool's vector (a chain of argv_fixed, or an argv_heap): its name,
+// Starts a tool's vector (the chain an argv_fixed or argv_heap starts): its name,
 // then "-v" and the verbosity as kx_verbosity_fmt decides. vfmt holds the
 // number as long as the vector is used.
 template <class V>
