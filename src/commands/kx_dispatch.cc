@@ -1,8 +1,8 @@
 #include <unistd.h>
 #include <cstdlib>
 
+#include "commands/exitcode.h"
 #include "commands/orvctl.h"
-#include "lib/exitcode.h"
 #include "lib/gol.h"
 #include "lib/strerr.h"
 

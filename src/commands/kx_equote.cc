@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "commands/orvctl.h"
+#include "commands/equote.h"
 
 size_t kx_equote_space(char const* const* argv, size_t n, char const* prefix) {
   size_t per = prefix ? strlen(prefix) + 3 : 2;

@@ -1,4 +1,4 @@
-#include "commands/orvctl.h"
+#include "commands/kx.h"
 #include "lib/exitcode.h"
 #include "lib/strerr.h"
 

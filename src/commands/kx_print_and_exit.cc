@@ -1,12 +1,11 @@
 #include <unistd.h>
 
-#include "commands/orvctl.h"
+#include "commands/kx.h"
 #include "lib/buffer.h"
 #include "lib/exitcode.h"
 #include "lib/strerr.h"
 
 void kx_print_and_exit(char const* text) {
-  if (buffer_putsflush(buffer_1, text) < 0)
-    strerr_diesys(EXIT_SYSTEM, {"unable to ", "write to stdout"});
+  if (buffer_putsflush(buffer_1, text) < 0) strerr_die_write_stdout();
   _exit(EXIT_OK);
 }

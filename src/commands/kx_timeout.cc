@@ -1,6 +1,6 @@
 #include <iterator>
 
-#include "commands/orvctl.h"
+#include "commands/kx.h"
 #include "lib/exitcode.h"
 #include "lib/fmtscan.h"
 #include "lib/strerr.h"

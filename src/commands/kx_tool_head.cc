@@ -1,3 +1,4 @@
+#include "commands/kx.h"
 #include "commands/orvctl.h"
 #include "lib/fmtscan.h"
 

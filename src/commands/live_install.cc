@@ -1,4 +1,6 @@
 // live install: "tuvo-set-install" makes the committed working set live.
+#include "commands/handoff.h"
+#include "commands/kx.h"
 #include "commands/live.h"
 #include "commands/orvctl.h"
 #include "lib/argv.h"

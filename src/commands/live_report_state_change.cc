@@ -3,25 +3,22 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "commands/exitcode.h"
 #include "commands/live.h"
-#include "commands/orvctl.h"
 #include "data/tuvo_db.h"
 #include "lib/buffer.h"
-#include "lib/exitcode.h"
 #include "lib/fd.h"
 #include "lib/openfile.h"
 #include "lib/strerr.h"
 
 namespace {
 
-constexpr int EXIT_BAD_DATABASE = 4;  // invalid compiled database
-
 void put(char const* s) {
-  if (buffer_puts(buffer_1, s) < 0) strerr_diesys(EXIT_SYSTEM, {"unable to ", "write to stdout"});
+  if (buffer_puts(buffer_1, s) < 0) strerr_die_write_stdout();
 }
 
 void flush() {
-  if (!buffer_flush(buffer_1)) strerr_diesys(EXIT_SYSTEM, {"unable to ", "write to stdout"});
+  if (!buffer_flush(buffer_1)) strerr_die_write_stdout();
 }
 
 [[noreturn]] void die_invalid(char const* compiled) {
@@ -35,9 +32,7 @@ void kx_report_state_change(uint32_t n, char const* before, char const* after, c
   uint32_t i = 0;
   while (i < n && !((before[i] ^ after[i]) & 1)) ++i;
   if (i == n) {
-    put(PROG);
-    put(": info: ");
-    put("the global state has not changed.\n");
+    if (!strerr_info(buffer_1, {"the global state has not changed."})) strerr_die_write_stdout();
     flush();
     return;
   }
@@ -55,10 +50,9 @@ void kx_report_state_change(uint32_t n, char const* before, char const* after, c
   if (r < 0) strerr_diesys(EXIT_SYSTEM, {"unable to ", "read ", compiled, "/db"});
   if (r == 0) die_invalid(compiled);
 
-  put(PROG);
-  put(": info: the following atomic services have been brought ");
-  put(up ? "up" : "down");
-  put(":\n");
+  if (!strerr_info(buffer_1,
+                   {"the following atomic services have been brought ", up ? "up" : "down", ":"}))
+    strerr_die_write_stdout();
   for (; i < n; ++i) {
     if (!((before[i] ^ after[i]) & 1)) continue;
     put(db.strings + db.services[i].name);

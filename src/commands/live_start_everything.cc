@@ -1,5 +1,7 @@
 // live start-everything: "tuvo" starts one bundle ("default" unless told).
 // The exec is shared with system boot, which runs it after the initialiser.
+#include "commands/handoff.h"
+#include "commands/kx.h"
 #include "commands/live.h"
 #include "commands/orvctl.h"
 #include "lib/argv.h"

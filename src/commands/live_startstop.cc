@@ -7,6 +7,8 @@
 
 #include <cerrno>
 
+#include "commands/handoff.h"
+#include "commands/kx.h"
 #include "commands/live.h"
 #include "commands/orvctl.h"
 #include "data/tuvo_live.h"
@@ -198,20 +200,21 @@ int run_tuvo_change(char const* const* names, size_t nnames, int up, unsigned dr
   char* const after = before + statesize;
   if (!tuvo_live_state_read(g->livedir, before, statesize)) die_state();
 
-  argv_heap<64> v(nnames + 12);
+  argv_heap<12> v(nnames);
   if (!v) die_nomem("the tool's arguments");
   char vfmt[UINT64_FMT];
   char tfmt[UINT64_FMT];
   vfmt[uint64_fmt_generic(vfmt, g->verbosity, 10)] = 0;
   if (timeout) tfmt[uint64_fmt_generic(tfmt, timeout, 10)] = 0;
-  v.add("tuvo", "--no-lock", "-v", vfmt)
-      .add_if(timeout, "-t", tfmt)
-      .add_if(dryrun, "-n1")
-      .add("-l", g->livedir, "--", up ? "start" : "stop")
-      .add_all(names, nnames);
+  auto a = v.start()
+               .add("tuvo", "--no-lock", "-v", vfmt)
+               .add_if(timeout, "-t", tfmt)
+               .add_if(dryrun, "-n1")
+               .add("-l", g->livedir, "--", up ? "start" : "stop")
+               .add_all(names, nnames);
 
   forward_signals();
-  pid_t const pid = main_spawn(v.end());
+  pid_t const pid = main_spawn(kx_argv(a.end()));
   tool_pid = pid;
   if (int const sig = pending) {
     pending = 0;

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "commands/handoff.h"
+#include "commands/kx.h"
 #include "commands/live.h"
 #include "commands/orvctl.h"
 #include "lib/argv.h"
@@ -50,17 +52,14 @@ void catb(stralloc* sa, char const* s, size_t n) {
   if (!stralloc_catb(sa, s, n)) die_catb();
 }
 
-// A fatal-form line that leaves the exit to the caller.
 void say_fatalsys(char const* what, char const* tool) {
-  char const* pieces[] = {PROG, ": fatal: ", "unable to ", what, tool};
-  strerr_warnvsys(pieces);
+  strerr_fatalsys({"unable to ", what, tool});
 }
 
 void say_crashed(char const* tool, int sig) {
   char fmt[UINT64_FMT];
   fmt[uint64_fmt_generic(fmt, static_cast<unsigned>(sig), 10)] = 0;
-  char const* pieces[] = {PROG, ": fatal: ", tool, " crashed with signal ", fmt};
-  strerr_warnv(pieces);
+  strerr_fatal({tool, " crashed with signal ", fmt});
 }
 
 // Runs argv with its standard output piped and appends that output to sa.
@@ -102,18 +101,19 @@ int slurp_tool(char const* const* argv, stralloc* sa, char const* const* envp = 
 }
 
 int get_atomics(char const* const* names, size_t nnames, stralloc* sa, unsigned with_essentials) {
-  argv_heap<64> v(nnames + 7);
-  if (!v) argv_die();
-  v.add("tuvo-db", "-l", g->livedir, with_essentials ? "-bE" : "-be", "--", "atomics")
-      .add_all(names, nnames);
-  return slurp_tool(v.end(), sa);
+  argv_heap<7> v(nnames);
+  if (!v) kx_die_argv();
+  auto a = v.start()
+               .add("tuvo-db", "-l", g->livedir, with_essentials ? "-bE" : "-be", "--", "atomics")
+               .add_all(names, nnames);
+  return slurp_tool(kx_argv(a.end()), sa);
 }
 
 [[noreturn]] void live_status_all(unsigned with_essentials) {
   // L at depth 2, then at depth 1, in one block.
   size_t const len = strlen(g->livedir);
   smallbuf<char, 256> lbuf(2 * len + 5);
-  if (!lbuf) strerr_diesys(EXIT_SYSTEM, {"unable to ", "build argument vector"});
+  if (!lbuf) kx_die_argv();
   char* const l2 = lbuf.get();
   char* const l1 = l2 + len + 3;
   l2[0] = ' ';
@@ -226,7 +226,7 @@ void entry(json* j, line l, bool up) {
 
 [[noreturn]] void finish(json* j) {
   json_array_close(j);
-  if (!json_finish(j)) strerr_diesys(EXIT_SYSTEM, {"unable to ", "write to stdout"});
+  if (!json_finish(j)) strerr_die_write_stdout();
   _exit(EXIT_OK);
 }
 

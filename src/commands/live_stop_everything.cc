@@ -1,5 +1,7 @@
 // live stop-everything: "tuvo change" takes down every non-essential
 // service, or everything with --with-essentials.
+#include "commands/handoff.h"
+#include "commands/kx.h"
 #include "commands/live.h"
 #include "commands/orvctl.h"
 #include "lib/argv.h"

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "commands/handoff.h"
 #include "commands/orvctl.h"
 #include "lib/env.h"
 #include "lib/exec.h"
@@ -13,27 +14,35 @@ extern char** environ;
 
 namespace {
 
-// The configuration variables, each name ended by a NUL: as a modification
-// block, bare names that take them out of an environment.
-constexpr char config_vars[] = "scandir\0livedir\0repodir\0bootdb\0stmpdir\0storelist\0verbosity";
-
-// The same names in slot order, cut from the block.
+// The configuration variables' names in slot order.
 constexpr std::array<std::string_view, KX_CONFIG_VARS> config_names = [] {
   std::array<std::string_view, KX_CONFIG_VARS> names{};
-  std::string_view rest(config_vars, sizeof config_vars);
-  for (std::string_view& name : names) {
-    name = rest.substr(0, rest.find('\0'));
-    rest.remove_prefix(name.size() + 1);
-  }
+  for (size_t i = 0; i < KX_CONFIG_VARS; i++) names[i] = kx_config[i].name;
   return names;
 }();
-static_assert(config_names.back() == "verbosity");
 // kx_config_read passes over every other first letter.
 static_assert([] {
   for (std::string_view name : config_names)
     if (name[0] < 'a' || name[0] > 'z') return false;
   return true;
 }());
+
+// The same names, each ended by a NUL: as a modification block, bare names
+// that take them out of an environment.
+constexpr size_t config_vars_size = [] {
+  size_t n = 0;
+  for (std::string_view name : config_names) n += name.size() + 1;
+  return n;
+}();
+constexpr std::array<char, config_vars_size> config_vars = [] {
+  std::array<char, config_vars_size> block{};
+  size_t n = 0;
+  for (std::string_view name : config_names) {
+    for (char c : name) block[n++] = c;
+    block[n++] = 0;
+  }
+  return block;
+}();
 
 }  // namespace
 
@@ -54,11 +63,12 @@ void kx_config_read(char const** slots) {
 }
 
 kx_tool_env::kx_tool_env()
-    : env_merged(environ, env_len(environ), config_vars, sizeof config_vars, KX_CONFIG_VARS) {}
+    : env_merged(environ, env_len(environ), config_vars.data(), config_vars.size(),
+                 KX_CONFIG_VARS) {}
 
 void main_exec(char const* const* argv) {
   char const* const* envp = environ;
-  xmexec_afm(argv[0], argv, envp, env_len(envp), config_vars, sizeof config_vars);
+  xmexec_afm(argv[0], argv, envp, env_len(envp), config_vars.data(), config_vars.size());
 }
 
 void main_pretty_exec(char const* const* argv) {
@@ -67,6 +77,6 @@ void main_pretty_exec(char const* const* argv) {
 
 pid_t main_spawn(char const* const* argv) {
   char const* const* envp = environ;
-  return xmspawn_afm(argv[0], argv, envp, env_len(envp), config_vars, sizeof config_vars, 0,
+  return xmspawn_afm(argv[0], argv, envp, env_len(envp), config_vars.data(), config_vars.size(), 0,
                      nullptr, 0);
 }

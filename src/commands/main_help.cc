@@ -1,5 +1,5 @@
+#include "commands/kx.h"
 #include "commands/main.h"
-#include "commands/orvctl.h"
 
 void main_help(char const* const*) {
   kx_print_and_exit(

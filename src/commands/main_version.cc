@@ -1,6 +1,6 @@
+#include "commands/kx.h"
 #include "commands/main.h"
-#include "commands/orvctl.h"
 
 void main_version(char const* const*) {
-  kx_print_and_exit("orvctl v0.0.1.1\n");
+  kx_print_and_exit("orvctl v" ORV_VERSION "\n");
 }

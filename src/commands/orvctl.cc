@@ -3,9 +3,12 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 
+#include "commands/exitcode.h"
+#include "commands/handoff.h"
 #include "commands/live.h"
 #include "commands/main.h"
 #include "commands/orvctl.h"
@@ -13,7 +16,6 @@
 #include "commands/repository.h"
 #include "commands/set.h"
 #include "commands/system.h"
-#include "lib/exitcode.h"
 #include "lib/fd.h"
 #include "lib/fmtscan.h"
 #include "lib/gol.h"
@@ -35,32 +37,26 @@ constexpr gol_bool rgolb[] = {
     {GOLB_VERSION, 0, "version", 'V'},
 };
 
-enum {
-  GOLA_SCANDIR,
-  GOLA_LIVEDIR,
-  GOLA_REPODIR,
-  GOLA_BOOTDB,
-  GOLA_STMPDIR,
-  GOLA_STORELIST,
-  GOLA_VERBOSITY,
-  GOLA_COLOR,
-  GOLA_N
-};
+// The options' slots: the configuration variables', then --color.
+enum : uint32_t { GOLA_COLOR = KX_CONFIG_VARS, GOLA_N };
+constexpr uint32_t GOLA_VERBOSITY = [] {
+  uint32_t i = 0;
+  while (kx_config[i].path) i++;
+  return i;
+}();
 
-constexpr gol_arg rgola[] = {
-    {"scandir", GOLA_SCANDIR, 's'},     {"livedir", GOLA_LIVEDIR, 'l'},
-    {"repodir", GOLA_REPODIR, 'r'},     {"bootdb", GOLA_BOOTDB, 'c'},
-    {"stmpdir", GOLA_STMPDIR, 0},       {"storelist", GOLA_STORELIST, 0},
-    {"verbosity", GOLA_VERBOSITY, 'v'}, {"color", GOLA_COLOR, 0},
-};
+constexpr std::array<gol_arg, GOLA_N> rgola = [] {
+  std::array<gol_arg, GOLA_N> a{};
+  for (uint32_t i = 0; i < KX_CONFIG_VARS; i++) a[i] = {kx_config[i].name, i, kx_config[i].letter};
+  a[GOLA_COLOR] = {"color", GOLA_COLOR, 0};
+  return a;
+}();
 
 char const usage[] =
     "orv [ generic options ] command [ command options ] command_arguments... "
     "Type \"orv help\" for details.";
 
 globals_t record;
-
-static_assert(KX_CONFIG_VARS == GOLA_COLOR);
 
 }  // namespace
 
@@ -84,10 +80,8 @@ int main(int argc, char** cargv) {
   if (flags & GOLB_VERSION) main_version(argv);
   if (flags & GOLB_HELP) main_help(argv);
 
-  char const** fields[] = {&record.scandir, &record.livedir, &record.repodir,
-                           &record.bootdb,  &record.stmpdir, &record.storelist};
-  for (size_t i = 0; i < sizeof fields / sizeof *fields; i++)
-    if (slots[i]) *fields[i] = slots[i];
+  for (size_t i = 0; i < KX_CONFIG_VARS; i++)
+    if (slots[i] && kx_config[i].path) record.*kx_config[i].path = slots[i];
 
   if (isatty(1))
     record.flags |= GOLB_ISATTY;

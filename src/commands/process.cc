@@ -1,4 +1,5 @@
 #include "commands/process.h"
+#include "commands/kx.h"
 #include "commands/orvctl.h"
 #include "lib/exitcode.h"
 #include "lib/strerr.h"

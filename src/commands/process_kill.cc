@@ -3,6 +3,9 @@
 // under "orv-await" when the command is to wait for the daemons to die.
 #include <signal.h>
 
+#include "commands/equote.h"
+#include "commands/handoff.h"
+#include "commands/kx.h"
 #include "commands/orvctl.h"
 #include "commands/process.h"
 #include "data/orv_svstatus.h"
@@ -61,17 +64,23 @@ native const* find_native(int sig) {
   smallbuf<char, 1024> dirs(dirspace);
   smallbuf<char, 1024> block(blockspace);
   smallbuf<char, 256> pids(n * UINT64_FMT);
-  if (!dirs || !block || !pids) argv_die();
-  // orv-await -D [-t T] --, n + 1 block elements, helper, signal, n pids, null
-  argv_heap<64> v(2 * n + 9);
-  if (!v) argv_die();
+  if (!dirs || !block || !pids) kx_die_argv();
+  // orv-await -D [-t T] --, helper, signal; at run time n + 1 block
+  // elements and n pids.
+  argv_heap<8> v(2 * n + 1);
+  if (!v) kx_die_argv();
   char tfmt[UINT64_FMT];
+  if (wait && timeout) tfmt[uint64_fmt_generic(tfmt, timeout, 10)] = 0;
+  auto await = v.start()
+                   .add_if(wait, "orv-await", "-D")
+                   .add_if(wait && timeout, "-t", tfmt)
+                   .add_if(wait, "--");
   if (wait) {
-    if (timeout) tfmt[uint64_fmt_generic(tfmt, timeout, 10)] = 0;
-    v.add("orv-await", "-D").add_if(timeout, "-t", tfmt).add("--");
-    kx_equote(v.reserve(n + 1), services, n, g->scandir, block.get());
+    char const** const q = await.reserve(n + 1);
+    if (!q) kx_die_argv();
+    kx_equote(q, services, n, g->scandir, block.get());
   }
-  v.add(ORV_HELPER_KILL, sigfmt);
+  auto a = await.add(ORV_HELPER_KILL, sigfmt);
 
   char* d = dirs.get();
   char* p = pids.get();
@@ -95,11 +104,11 @@ native const* find_native(int sig) {
       }
       continue;
     }
-    v.add(p);
+    a.push(p);
     p += int64_fmt_generic(p, status.pid, 10);
     *p++ = 0;
   }
-  main_exec(v.end());
+  main_exec(kx_argv(a.end()));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // process restart: "orv-send" -r, or -rwR to return once the daemon is ready again.
-#include "commands/orvctl.h"
+#include "commands/kx.h"
 #include "commands/process.h"
 #include "lib/exitcode.h"
 #include "lib/fmtscan.h"

@@ -1,6 +1,6 @@
 // process start and stop: one "orv-send" letter set per combination of
 // direction, --permanent and --wait.
-#include "commands/orvctl.h"
+#include "commands/kx.h"
 #include "commands/process.h"
 #include "lib/exitcode.h"
 #include "lib/fmtscan.h"

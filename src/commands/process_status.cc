@@ -9,11 +9,13 @@
 #include <cerrno>
 #include <cstring>
 
+#include "commands/exitcode.h"
+#include "commands/handoff.h"
+#include "commands/kx.h"
 #include "commands/orvctl.h"
 #include "commands/process.h"
 #include "data/orv_svstatus.h"
 #include "lib/buffer.h"
-#include "lib/exitcode.h"
 #include "lib/gol.h"
 #include "lib/json.h"
 #include "lib/path.h"
@@ -21,8 +23,6 @@
 #include "lib/wait.h"
 
 namespace {
-
-constexpr int EXIT_STATUS_FAILED = 1;  // a status run failed
 
 enum : uint64_t { WITH_LOGS = 0x1, JSON = 0x2 };
 
@@ -179,7 +179,7 @@ void process_status(char const* const* argv) {
   }
   if (asjson) {
     json_array_close(&j);
-    if (!json_finish(&j)) strerr_diesys(EXIT_SYSTEM, {"unable to ", "write to stdout"});
+    if (!json_finish(&j)) strerr_die_write_stdout();
   }
   _exit(failed ? EXIT_STATUS_FAILED : EXIT_OK);
 }

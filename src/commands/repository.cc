@@ -1,5 +1,7 @@
 #include "commands/repository.h"
+#include "commands/kx.h"
 #include "commands/orvctl.h"
+#include "commands/set.h"
 
 constexpr char repository_usage[] =
     "orv repository subcommand [ subcommand options ] [ services... ] Type \"orv repository help\" "

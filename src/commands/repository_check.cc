@@ -1,4 +1,3 @@
-#include "commands/orvctl.h"
 #include "commands/repository.h"
 #include "commands/set.h"
 

@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "commands/handoff.h"
+#include "commands/kx.h"
 #include "commands/orvctl.h"
 #include "commands/repository.h"
 #include "lib/argv.h"
@@ -29,10 +31,6 @@ constexpr gol_arg rgola[] = {
     {"fdholder-user", USER, 'h'},
 };
 
-// Everything but the stores: tool, -v V, -r repodir, -f, -U, -h USER, "--",
-// and the closing null.
-constexpr size_t FIXED_ELEMENTS = 11;
-
 }  // namespace
 
 void repository_init(char const* const* argv) {
@@ -48,26 +46,27 @@ void repository_init(char const* const* argv) {
   for (size_t i = 0; i < len; i++) nstores += list[i] == ':';
 
   smallbuf<char, 256> copy(len + 1);
-  if (!copy) argv_die();
-  argv_heap<32> v(FIXED_ELEMENTS + nstores);
-  if (!v) argv_die();
+  if (!copy) kx_die_argv();
+  // Everything but the stores: tool, -v V, -r repodir, -f, -U, -h USER, "--".
+  argv_heap<11> v(nstores);
+  if (!v) kx_die_argv();
   char fmt[UINT64_FMT];
-  kx_tool_head(v, "tuvo-repo-init", fmt, true)
-      .add("-r", g->repodir)
-      .add_if(flags & FORCE, "-f")
-      .add_if(flags & UPDATE_STORES, "-U")
-      .add_if(user, "-h", user)
-      .add("--");
+  auto a = kx_tool_head(v.start(), "tuvo-repo-init", fmt, true)
+               .add("-r", g->repodir)
+               .add_if(flags & FORCE, "-f")
+               .add_if(flags & UPDATE_STORES, "-U")
+               .add_if(user, "-h", user)
+               .add("--");
   char* s = copy.get();
   memcpy(s, list, len + 1);
   for (size_t i = 0, start = 0, placed = 0; placed < nstores; i++) {
     if (i < len && s[i] != ':') continue;
     s[i] = 0;
-    v.add(s + start);
+    a.push(s + start);
     start = i + 1;
     placed++;
   }
-  char const* const* const init = v.end();
+  char const* const* const init = kx_argv(a.end());
 
   if (flags & UPDATE_STORES) main_exec(init);
 

@@ -1,5 +1,7 @@
 // repository list: "tuvo-repo-list" names the saved sets. Nothing after
 // "list" is looked at, options included.
+#include "commands/handoff.h"
+#include "commands/kx.h"
 #include "commands/orvctl.h"
 #include "commands/repository.h"
 #include "lib/argv.h"

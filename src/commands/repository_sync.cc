@@ -1,4 +1,6 @@
 // repository sync: "tuvo-repo-sync" brings the repository in line with its stores.
+#include "commands/handoff.h"
+#include "commands/kx.h"
 #include "commands/orvctl.h"
 #include "commands/repository.h"
 #include "lib/argv.h"

@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include "commands/kx.h"
 #include "commands/orvctl.h"
 #include "commands/set.h"
 

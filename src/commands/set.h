@@ -16,6 +16,16 @@ inline constexpr gol_bool set_essentials_options[] = {
     {SET_WITHOUT_ESSENTIALS, 0, "without-essentials", 'e'},
 };
 
+// The options of set check and repository check, which are the same, as
+// both groups' help texts list them.
+#define ORV_CHECK_OPTIONS_HELP                                                          \
+  "  -E\t\t--no-force-essential\t\tdo not allow manual changes to essential services "  \
+  "(default)\n"                                                                         \
+  "  -e\t\t--force-essential\t\tallow manual changes to essential services\n"           \
+  "  -F\t\t--fix\t\t\t\ttry to fix inconsistencies automatically\n"                     \
+  "  -d\t\t--down\t\t\t\tfix by disabling or masking services if necessary (default)\n" \
+  "  -u\t\t--up\t\t\t\tfix by enabling services if necessary\n"
+
 void set_check(char const* const* argv);
 void set_commit(char const* const* argv);
 void set_delete(char const* const* argv);

@@ -2,6 +2,8 @@
 // that sets the named services of the working set to an rx.
 #include <cstring>
 
+#include "commands/handoff.h"
+#include "commands/kx.h"
 #include "commands/orvctl.h"
 #include "commands/set.h"
 #include "lib/argv.h"
@@ -24,10 +26,6 @@ constexpr gol_arg rgola[] = {
     {"if-dependencies-found", WHAT, 'I'},
 };
 
-// Everything but the names: tool, -v V, -r repodir, -f, -n, -I WHAT, -e,
-// "--", "current", rx, and the closing null.
-constexpr size_t FIXED_ELEMENTS = 15;
-
 [[noreturn]] void set_change(char const* const* argv, char const* rx, char const* subcommand) {
   uint64_t flags = 0;
   char const* values[NSLOTS] = {};
@@ -45,18 +43,20 @@ constexpr size_t FIXED_ELEMENTS = 15;
   if (what && strcmp(what, "fail") != 0 && strcmp(what, "pull") != 0 && strcmp(what, "warn") != 0)
     strerr_die(EXIT_USAGE, {"--if-dependencies-found= argument must be fail, warn or pull"});
 
-  argv_heap<64> v(FIXED_ELEMENTS + nnames);
-  if (!v) argv_die();
+  // Everything but the names: tool, -v V, -r repodir, -f, -n, -I WHAT, -e,
+  // "--", "current", rx.
+  argv_heap<14> v(nnames);
+  if (!v) kx_die_argv();
   char fmt[UINT64_FMT];
-  kx_tool_head(v, "tuvo-set-change", fmt)
-      .add("-r", g->repodir)
-      .add_if(flags & IGNORE_DEPENDENCIES, "-f")
-      .add_if(flags & DRY_RUN, "-n")
-      .add_if(what, "-I", what)
-      .add_if(!strcmp(rx, "always"), "-e")
-      .add("--", "current", rx)
-      .add_all(argv, nnames);
-  main_exec(v.end());
+  auto a = kx_tool_head(v.start(), "tuvo-set-change", fmt)
+               .add("-r", g->repodir)
+               .add_if(flags & IGNORE_DEPENDENCIES, "-f")
+               .add_if(flags & DRY_RUN, "-n")
+               .add_if(what, "-I", what)
+               .add_if(!strcmp(rx, "always"), "-e")
+               .add("--", "current", rx)
+               .add_all(argv, nnames);
+  main_exec(kx_argv(a.end()));
 }
 
 }  // namespace

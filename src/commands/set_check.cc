@@ -1,5 +1,7 @@
 // set check and repository check: "tuvo-set-fix", a dry run unless --fix,
 // on the working set or on every set of the repository.
+#include "commands/handoff.h"
+#include "commands/kx.h"
 #include "commands/orvctl.h"
 #include "commands/set.h"
 #include "lib/argv.h"

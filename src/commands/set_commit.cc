@@ -1,4 +1,6 @@
 // set commit: "tuvo-set-commit" compiles the working set into a database.
+#include "commands/handoff.h"
+#include "commands/kx.h"
 #include "commands/orvctl.h"
 #include "commands/set.h"
 #include "lib/argv.h"

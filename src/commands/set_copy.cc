@@ -2,6 +2,8 @@
 // named copy of it.
 #include <cstring>
 
+#include "commands/handoff.h"
+#include "commands/kx.h"
 #include "commands/orvctl.h"
 #include "commands/set.h"
 #include "lib/argv.h"

@@ -1,4 +1,6 @@
 // set delete: "tuvo-set-delete" on named sets, never on the working set.
+#include "commands/handoff.h"
+#include "commands/kx.h"
 #include "commands/orvctl.h"
 #include "commands/set.h"
 #include "lib/argv.h"
@@ -20,9 +22,11 @@ void set_delete(char const* const* argv) {
       strerr_die(EXIT_USAGE, {"invalid set name: ", argv[nnames]});
 
   // tool, -v V, -r repodir, "--", the names, null
-  argv_heap<64> v(7 + nnames);
-  if (!v) argv_die();
+  argv_heap<7> v(nnames);
+  if (!v) kx_die_argv();
   char fmt[UINT64_FMT];
-  kx_tool_head(v, "tuvo-set-delete", fmt, true).add("-r", g->repodir, "--").add_all(argv, nnames);
-  main_exec(v.end());
+  auto a = kx_tool_head(v.start(), "tuvo-set-delete", fmt, true)
+               .add("-r", g->repodir, "--")
+               .add_all(argv, nnames);
+  main_exec(kx_argv(a.end()));
 }

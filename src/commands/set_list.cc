@@ -1,4 +1,6 @@
 // set list: "tuvo-set-status -L", the names of the working set's services.
+#include "commands/handoff.h"
+#include "commands/kx.h"
 #include "commands/orvctl.h"
 #include "commands/set.h"
 #include "lib/argv.h"

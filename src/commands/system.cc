@@ -1,4 +1,5 @@
 #include "commands/system.h"
+#include "commands/kx.h"
 #include "commands/orvctl.h"
 
 constexpr char orvsystem_usage[] =

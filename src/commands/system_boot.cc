@@ -2,6 +2,8 @@
 // become start-everything on the bundle to boot.
 #include <unistd.h>
 
+#include "commands/handoff.h"
+#include "commands/kx.h"
 #include "commands/live.h"
 #include "commands/orvctl.h"
 #include "commands/system.h"

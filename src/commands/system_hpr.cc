@@ -1,6 +1,5 @@
 // halt, poweroff (also shutdown) and reboot need a system-init package
 // that this build lacks: each says so and fails.
-#include "commands/orvctl.h"
 #include "commands/system.h"
 #include "lib/exitcode.h"
 #include "lib/strerr.h"

@@ -24,7 +24,7 @@ constexpr gol_arg rgola[] = {
 };
 
 [[noreturn]] void die_write() {
-  strerr_diesys(EXIT_SYSTEM, {"unable to ", "write to stdout"});
+  strerr_die_write_stdout();
 }
 
 void put(char const* s, size_t len) {

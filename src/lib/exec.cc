@@ -121,6 +121,5 @@ void mexec_afm(char const* prog, char const* const* argv, char const* const* env
 void xmexec_afm(char const* prog, char const* const* argv, char const* const* envp, size_t envlen,
                 char const* modifs, size_t modiflen) {
   mexec_afm(prog, argv, envp, envlen, modifs, modiflen);
-  char const* pieces[] = {PROG, ": fatal: ", "unable to ", "exec ", prog};
-  strerr_dievsys(errno == ENOENT ? EXIT_NOT_FOUND : EXIT_CANNOT_RUN, pieces);
+  strerr_diesys(errno == ENOENT ? EXIT_NOT_FOUND : EXIT_CANNOT_RUN, {"unable to ", "exec ", prog});
 }

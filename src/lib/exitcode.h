@@ -1,6 +1,6 @@
 // Exit codes of the library's own making. Every other exit status is a
-// program's own (the front end names its codes itself), an outside tool's,
-// or derived from a child's wait status.
+// program's own (the front end's are in commands/exitcode.h), an outside
+// tool's, or derived from a child's wait status.
 #pragma once
 
 enum exitcode : int {

@@ -171,6 +171,5 @@ pid_t xmspawn_afm(char const* prog, char const* const* argv, char const* const* 
                   size_t n) {
   pid_t const pid = mspawn_afm(prog, argv, envp, envlen, modifs, modiflen, flags, actions, n);
   if (pid) return pid;
-  char const* pieces[] = {PROG, ": fatal: ", "unable to ", "spawn ", prog};
-  strerr_dievsys(errno == ENOENT ? EXIT_NOT_FOUND : EXIT_CANNOT_RUN, pieces);
+  strerr_diesys(errno == ENOENT ? EXIT_NOT_FOUND : EXIT_CANNOT_RUN, {"unable to ", "spawn ", prog});
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "lib/buffer.h"
+#include "lib/exitcode.h"
 
 char const* PROG = "(none)";
 
@@ -71,4 +72,23 @@ void strerr_diesys(int code, std::initializer_list<char const*> pieces) {
 void strerr_dieusage(int code, std::initializer_list<char const*> pieces) {
   emit(": usage: ", pieces.begin(), pieces.size(), false);
   _exit(code);
+}
+
+void strerr_fatal(std::initializer_list<char const*> pieces) {
+  emit(": fatal: ", pieces.begin(), pieces.size(), false);
+}
+
+void strerr_fatalsys(std::initializer_list<char const*> pieces) {
+  emit(": fatal: ", pieces.begin(), pieces.size(), true);
+}
+
+bool strerr_info(buffer* b, std::initializer_list<char const*> pieces) {
+  if ((PROG && buffer_puts(b, PROG) < 0) || buffer_puts(b, ": info: ") < 0) return false;
+  for (char const* p : pieces)
+    if (p && buffer_puts(b, p) < 0) return false;
+  return buffer_put(b, "\n", 1) >= 0;
+}
+
+void strerr_die_write_stdout() {
+  strerr_diesys(EXIT_SYSTEM, {"unable to ", "write to stdout"});
 }

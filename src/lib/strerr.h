@@ -1,10 +1,13 @@
 // Diagnostics on standard error: PROG, a kind (": fatal: ", ": usage: ",
-// ": warning: "), then the pieces, then a newline. Null pieces are skipped.
+// ": warning: "), then the pieces, then a newline. An info line (": info: ")
+// goes to the buffer the caller names, usually standard output. Null pieces are skipped.
 // The sys variants append ": " and strerror(errno). None of these fails or
 // changes errno; the die variants _exit without flushing other streams.
 #pragma once
 
 #include <initializer_list>
+
+struct buffer;
 
 extern char const* PROG;
 
@@ -37,3 +40,14 @@ void strerr_warnsys(std::initializer_list<char const*> pieces);
 [[noreturn]] void strerr_die(int code, std::initializer_list<char const*> pieces);
 [[noreturn]] void strerr_diesys(int code, std::initializer_list<char const*> pieces);
 [[noreturn]] void strerr_dieusage(int code, std::initializer_list<char const*> pieces);
+
+// A fatal line that leaves the exit to the caller.
+void strerr_fatal(std::initializer_list<char const*> pieces);
+void strerr_fatalsys(std::initializer_list<char const*> pieces);
+
+// PROG, ": info: ", the pieces and a newline into b, not flushed; false when
+// the buffer could not take them.
+bool strerr_info(buffer* b, std::initializer_list<char const*> pieces);
+
+// Exit 111 with "unable to write to stdout" and errno.
+[[noreturn]] void strerr_die_write_stdout();

@@ -14,22 +14,6 @@ struct call {
   std::vector<int> closed;       // standard descriptors (0-2) closed at entry
 };
 
-// The escaping of one argument-vector element as the log writes it.
-inline std::string escape(std::string const& s) {
-  static char const hex[] = "0123456789abcdef";
-  std::string out;
-  for (unsigned char c : s) {
-    if (c < 0x20 || c >= 0x7f || c == '\\' || c == '[' || c == ']') {
-      out += "\\x";
-      out += hex[c >> 4];
-      out += hex[c & 15];
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
-}
-
 namespace detail {
 
 inline int hexval(char c) {

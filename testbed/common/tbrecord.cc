@@ -15,19 +15,6 @@ namespace {
 char const* const config_names[] = {"scandir", "livedir",   "repodir",  "bootdb",
                                     "stmpdir", "storelist", "verbosity"};
 
-void escape_into(std::string& out, char const* s) {
-  static char const hex[] = "0123456789abcdef";
-  for (; *s; ++s) {
-    unsigned char c = static_cast<unsigned char>(*s);
-    if (c < 0x20 || c >= 0x7f || c == '\\' || c == '[' || c == ']') {
-      out += "\\x";
-      out += hex[c >> 4];
-      out += hex[c & 15];
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-}
 
 bool write_all(int fd, char const* p, size_t n) {
   while (n) {
@@ -84,6 +71,21 @@ void tb_fail(int code, std::string const& msg) {
   std::exit(code);
 }
 
+std::string tb::escape(std::string const& s) {
+  static char const hex[] = "0123456789abcdef";
+  std::string out;
+  for (unsigned char c : s) {
+    if (c < 0x20 || c >= 0x7f || c == '\\' || c == '[' || c == ']') {
+      out += "\\x";
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
 void tb_record(int argc, char** argv) {
   // Standard descriptors closed at entry, seen before anything here opens one.
   std::string closed;
@@ -96,7 +98,7 @@ void tb_record(int argc, char** argv) {
   std::string rec = "argv";
   for (int i = 0; i < argc; ++i) {
     rec += " [";
-    escape_into(rec, argv[i]);
+    rec += tb::escape(argv[i]);
     rec += ']';
   }
   rec += "\nenv";

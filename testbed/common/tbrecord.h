@@ -15,6 +15,12 @@ void tb_record(int argc, char** argv);
 // tool's name is the one tb_record saw.
 [[noreturn]] void tb_fail(int code, std::string const& msg);
 
+namespace tb {
+// One argument-vector element as the log holds it: bytes outside printable
+// ASCII, "\\", "[" and "]" as "\\x" and two hex digits.
+std::string escape(std::string const& s);
+}  // namespace tb
+
 // The last path component of argv[0].
 std::string tb_tool_name(char const* argv0);
 

@@ -8,14 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "support/names.h"
 #include "support/run.h"
 
 namespace {
 
-using orvtest::result;
-using orvtest::run;
-using orvtest::tempdir;
-using orvtest::write_file;
 using vec = std::vector<std::string>;
 
 std::string const kCompletions = std::string(ORV_SOURCE_DIR) + "/completions";

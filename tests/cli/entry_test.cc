@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "support/names.h"
 #include "support/run.h"
 
 using namespace orvtest;
@@ -52,23 +53,10 @@ std::string const kHelp =
     "\t\t--storelist=LIST\tlist of service stores\n"
     "\n";
 
-struct entry_case {
-  char const* name;
-  std::vector<std::string> args;  // after "orv"
-  std::vector<std::string> env;   // added to a PATH-only environment
-  int code;
-  std::string out;
-  std::string err;
-};
-
-void PrintTo(entry_case const& c, std::ostream* os) {
-  *os << c.name;
-}
-
-class EntryPoint : public testing::TestWithParam<entry_case> {};
+class EntryPoint : public testing::TestWithParam<cli_row> {};
 
 TEST_P(EntryPoint, GivesExactOutputAndExitCode) {
-  entry_case const& c = GetParam();
+  cli_row const& c = GetParam();
   std::vector<std::string> argv = {orv_path()};
   argv.insert(argv.end(), c.args.begin(), c.args.end());
   std::vector<std::string> env = {"PATH=/usr/bin:/bin"};
@@ -82,68 +70,95 @@ TEST_P(EntryPoint, GivesExactOutputAndExitCode) {
 INSTANTIATE_TEST_SUITE_P(
     Table, EntryPoint,
     testing::Values(
-        entry_case{"NoArgument", {}, {}, 100, "", kUsage},
-        entry_case{"OptionsButNoCommand", {"-v", "2"}, {}, 100, "", kUsage},
-        entry_case{"VersionWinsOverHelp", {"--version", "--help"}, {}, 0, kVersion, ""},
-        entry_case{"ClusteredHelpVersion", {"-hV"}, {}, 0, kVersion, ""},
-        entry_case{"VersionWord", {"version", "ignored"}, {}, 0, kVersion, ""},
-        entry_case{"HelpIgnoresWhatFollows", {"-h", "frobnicate"}, {}, 0, kHelp, ""},
-        entry_case{"HelpLiveIsMainHelp", {"help", "live"}, {}, 0, kHelp, ""},
-        entry_case{
-            "BadVerbosityBeforeHelp", {"--verbosity=x", "--help"}, {}, 100, "", kBadVerbosity},
-        entry_case{"EmptyVerbosityEnv", {"version"}, {"verbosity="}, 100, "", kBadVerbosity},
-        entry_case{"NegativeVerbosityEnv", {"version"}, {"verbosity=-1"}, 100, "", kBadVerbosity},
-        entry_case{
-            "VerbosityOver32Bits", {"version"}, {"verbosity=4294967296"}, 100, "", kBadVerbosity},
-        entry_case{"VerbositySpace", {"-v", " 1", "version"}, {}, 100, "", kBadVerbosity},
-        entry_case{"VerbosityMax", {"version"}, {"verbosity=4294967295"}, 0, kVersion, ""},
-        entry_case{"VerbosityLeadingZeros", {"version"}, {"verbosity=007"}, 0, kVersion, ""},
-        entry_case{"OptionWinsOverEnv", {"-v", "1", "version"}, {"verbosity=x"}, 0, kVersion, ""},
-        entry_case{"ColorIsCaseSensitive", {"--color=YES", "live"}, {}, 100, "", kBadColor},
-        entry_case{"BadColorAfterVersion", {"--color=bad", "--version"}, {}, 0, kVersion, ""},
-        entry_case{"BadColorAfterHelp", {"--color=bad", "-h"}, {}, 0, kHelp, ""},
-        entry_case{"GoodColorsAccepted",
-                   {"--color=no", "--color=yes", "--color=auto", "version"},
-                   {},
-                   0,
-                   kVersion,
-                   ""},
-        entry_case{"LongValueNeedsEquals",
-                   {"--verbosity", "3", "live"},
-                   {},
-                   100,
-                   "",
-                   "orvctl: fatal: unrecognized boolean option: --verbosity\n"},
-        entry_case{"UnknownLongWithValue",
-                   {"--frob=3", "version"},
-                   {},
-                   100,
-                   "",
-                   "orvctl: fatal: unrecognized option with argument: --frob=3\n"},
-        entry_case{"EmptyLongName", {"--=3"}, {}, 100, "", "orvctl: fatal: invalid option: --=3\n"},
-        entry_case{
-            "UnknownShort", {"-hx"}, {}, 100, "", "orvctl: fatal: unrecognized short option: x\n"},
-        entry_case{"UnknownCommand", {"frobnicate"}, {}, 100, "", kUsage},
-        entry_case{"CommandIsCaseSensitive", {"Live"}, {}, 100, "", kUsage},
-        entry_case{"DashIsNotACommand", {"-"}, {}, 100, "", kUsage},
-        entry_case{"DoubleDashThenCommand", {"--", "version"}, {}, 0, kVersion, ""},
-        entry_case{"OptionWithoutValueAtEnd", {"-s"}, {}, 100, "", kUsage},
-        entry_case{"GroupWithoutSubcommand", {"live"}, {}, 100, "", kLiveUsage},
-        entry_case{"GroupUnknownSubcommand", {"live", "frob"}, {}, 100, "", kLiveUsage},
-        entry_case{"GroupRejectsOptions",
-                   {"live", "-x"},
-                   {},
-                   100,
-                   "",
-                   "orvctl: fatal: unrecognized short option: x\n"},
-        entry_case{"GroupRejectsLongOptions",
-                   {"live", "--frob", "start"},
-                   {},
-                   100,
-                   "",
-                   "orvctl: fatal: unrecognized boolean option: --frob\n"},
-        entry_case{"GroupDoubleDashOnly", {"live", "--"}, {}, 100, "", kLiveUsage}),
-    [](testing::TestParamInfo<entry_case> const& i) { return std::string(i.param.name); });
+        cli_row{.name = "NoArgument", .args = {}, .code = 100, .err = kUsage},
+        cli_row{.name = "OptionsButNoCommand", .args = {"-v", "2"}, .code = 100, .err = kUsage},
+        cli_row{.name = "VersionWinsOverHelp", .args = {"--version", "--help"}, .out = kVersion},
+        cli_row{.name = "ClusteredHelpVersion", .args = {"-hV"}, .out = kVersion},
+        cli_row{.name = "VersionWord", .args = {"version", "ignored"}, .out = kVersion},
+        cli_row{.name = "HelpIgnoresWhatFollows", .args = {"-h", "frobnicate"}, .out = kHelp},
+        cli_row{.name = "HelpLiveIsMainHelp", .args = {"help", "live"}, .out = kHelp},
+        cli_row{.name = "BadVerbosityBeforeHelp",
+                .args = {"--verbosity=x", "--help"},
+                .code = 100,
+                .err = kBadVerbosity},
+        cli_row{.name = "EmptyVerbosityEnv",
+                .args = {"version"},
+                .env = {"verbosity="},
+                .code = 100,
+                .err = kBadVerbosity},
+        cli_row{.name = "NegativeVerbosityEnv",
+                .args = {"version"},
+                .env = {"verbosity=-1"},
+                .code = 100,
+                .err = kBadVerbosity},
+        cli_row{.name = "VerbosityOver32Bits",
+                .args = {"version"},
+                .env = {"verbosity=4294967296"},
+                .code = 100,
+                .err = kBadVerbosity},
+        cli_row{.name = "VerbositySpace",
+                .args = {"-v", " 1", "version"},
+                .code = 100,
+                .err = kBadVerbosity},
+        cli_row{.name = "VerbosityMax",
+                .args = {"version"},
+                .env = {"verbosity=4294967295"},
+                .out = kVersion},
+        cli_row{.name = "VerbosityLeadingZeros",
+                .args = {"version"},
+                .env = {"verbosity=007"},
+                .out = kVersion},
+        cli_row{.name = "OptionWinsOverEnv",
+                .args = {"-v", "1", "version"},
+                .env = {"verbosity=x"},
+                .out = kVersion},
+        cli_row{.name = "ColorIsCaseSensitive",
+                .args = {"--color=YES", "live"},
+                .code = 100,
+                .err = kBadColor},
+        cli_row{
+            .name = "BadColorAfterVersion", .args = {"--color=bad", "--version"}, .out = kVersion},
+        cli_row{.name = "BadColorAfterHelp", .args = {"--color=bad", "-h"}, .out = kHelp},
+        cli_row{.name = "GoodColorsAccepted",
+                .args = {"--color=no", "--color=yes", "--color=auto", "version"},
+                .out = kVersion},
+        cli_row{.name = "LongValueNeedsEquals",
+                .args = {"--verbosity", "3", "live"},
+                .code = 100,
+                .err = "orvctl: fatal: unrecognized boolean option: --verbosity\n"},
+        cli_row{.name = "UnknownLongWithValue",
+                .args = {"--frob=3", "version"},
+                .code = 100,
+                .err = "orvctl: fatal: unrecognized option with argument: --frob=3\n"},
+        cli_row{.name = "EmptyLongName",
+                .args = {"--=3"},
+                .code = 100,
+                .err = "orvctl: fatal: invalid option: --=3\n"},
+        cli_row{.name = "UnknownShort",
+                .args = {"-hx"},
+                .code = 100,
+                .err = "orvctl: fatal: unrecognized short option: x\n"},
+        cli_row{.name = "UnknownCommand", .args = {"frobnicate"}, .code = 100, .err = kUsage},
+        cli_row{.name = "CommandIsCaseSensitive", .args = {"Live"}, .code = 100, .err = kUsage},
+        cli_row{.name = "DashIsNotACommand", .args = {"-"}, .code = 100, .err = kUsage},
+        cli_row{.name = "DoubleDashThenCommand", .args = {"--", "version"}, .out = kVersion},
+        cli_row{.name = "OptionWithoutValueAtEnd", .args = {"-s"}, .code = 100, .err = kUsage},
+        cli_row{.name = "GroupWithoutSubcommand", .args = {"live"}, .code = 100, .err = kLiveUsage},
+        cli_row{.name = "GroupUnknownSubcommand",
+                .args = {"live", "frob"},
+                .code = 100,
+                .err = kLiveUsage},
+        cli_row{.name = "GroupRejectsOptions",
+                .args = {"live", "-x"},
+                .code = 100,
+                .err = "orvctl: fatal: unrecognized short option: x\n"},
+        cli_row{.name = "GroupRejectsLongOptions",
+                .args = {"live", "--frob", "start"},
+                .code = 100,
+                .err = "orvctl: fatal: unrecognized boolean option: --frob\n"},
+        cli_row{
+            .name = "GroupDoubleDashOnly", .args = {"live", "--"}, .code = 100, .err = kLiveUsage}),
+    [](testing::TestParamInfo<cli_row> const& i) { return std::string(i.param.name); });
 
 TEST(EntryPoint, HelpTextIsExact) {
   ASSERT_EQ(std::count(kHelp.begin(), kHelp.end(), '\n'), 29);

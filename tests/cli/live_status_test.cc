@@ -7,20 +7,11 @@
 #include <vector>
 
 #include "support/json_check.h"
+#include "support/names.h"
 #include "support/run.h"
 #include "testbed/common/tblog.h"
 
 namespace {
-
-using orvtest::bin_path;
-using orvtest::json_canonical;
-using orvtest::orv_path;
-using orvtest::result;
-using orvtest::run;
-using orvtest::tempdir;
-using orvtest::testbed_env;
-using orvtest::write_file;
-using strings = std::vector<std::string>;
 
 std::string const kLive = "/run/live dir";
 

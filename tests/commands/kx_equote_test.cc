@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "commands/orvctl.h"
+#include "commands/equote.h"
 
 namespace {
 

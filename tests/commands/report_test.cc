@@ -15,11 +15,8 @@
 #include "lib/strerr.h"
 #include "support/bigendian.h"
 #include "support/child.h"
+#include "support/names.h"
 #include "support/run.h"
-
-using orvtest::read_file;
-using orvtest::tempdir;
-using orvtest::write_file;
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "commands/orvctl.h"
+#include "commands/handoff.h"
 #include "lib/strerr.h"
 #include "lib/wait.h"
 

@@ -8,19 +8,10 @@
 #include <vector>
 
 #include "support/json_check.h"
+#include "support/names.h"
 #include "support/run.h"
 
 namespace {
-
-using orvtest::json_canonical;
-using orvtest::orv_path;
-using orvtest::result;
-using orvtest::run;
-using orvtest::tempdir;
-using orvtest::testbed_bin;
-using orvtest::testbed_env;
-using orvtest::write_file;
-using strings = std::vector<std::string>;
 
 class LiveStatusSandbox : public testing::Test {
  protected:

@@ -8,20 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "support/names.h"
 #include "support/run.h"
 #include "testbed/common/tblog.h"
 
 namespace {
-
-using orvtest::orv_path;
-using orvtest::read_file;
-using orvtest::result;
-using orvtest::run;
-using orvtest::tempdir;
-using orvtest::testbed_bin;
-using orvtest::testbed_env;
-using orvtest::write_file;
-using strings = std::vector<std::string>;
 
 class NoPath : public testing::Test {
  protected:

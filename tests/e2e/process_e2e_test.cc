@@ -17,20 +17,12 @@
 #include <vector>
 
 #include "support/json_check.h"
+#include "support/names.h"
 #include "support/run.h"
 #include "support/sleepers.h"
 #include "support/supervised.h"
 
 namespace {
-
-using orvtest::json_canonical;
-using orvtest::orv_path;
-using orvtest::result;
-using orvtest::run;
-using orvtest::tempdir;
-using orvtest::testbed_bin;
-using orvtest::testbed_env;
-using strings = std::vector<std::string>;
 
 class ProcessSandbox : public testing::Test {
  protected:

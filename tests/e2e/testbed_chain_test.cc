@@ -4,17 +4,11 @@
 
 #include <set>
 
+#include "support/names.h"
 #include "support/run.h"
 #include "testbed/common/tblog.h"
 
 namespace {
-
-using orvtest::bin_path;
-using orvtest::run;
-using orvtest::tempdir;
-using orvtest::testbed_bin;
-using orvtest::testbed_env;
-using orvtest::write_file;
 
 std::vector<std::string> tool(std::string const& name, std::vector<std::string> rest) {
   rest.insert(rest.begin(), testbed_bin() + "/" + name);

@@ -3,17 +3,12 @@
 
 #include <csignal>
 
+#include "support/names.h"
 #include "support/run.h"
 #include "testbed/common/tblog.h"
+#include "testbed/common/tbrecord.h"
 
 namespace {
-
-using orvtest::read_file;
-using orvtest::run;
-using orvtest::tempdir;
-using orvtest::testbed_bin;
-using orvtest::testbed_env;
-using orvtest::write_file;
 
 std::vector<std::string> const all_config = {"scandir=/s", "livedir=/l", "repodir=/r",
                                              "bootdb=/b",  "stmpdir=/t", "storelist=/x",

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <regex>
 
+#include "support/names.h"
 #include "support/run.h"
 #include "support/supervised.h"
 #include "testbed/common/tblog.h"
@@ -19,13 +20,6 @@
 extern char** environ;
 
 namespace {
-
-using orvtest::file_exists;
-using orvtest::read_file;
-using orvtest::run;
-using orvtest::tempdir;
-using orvtest::testbed_bin;
-using orvtest::testbed_env;
 
 std::uint64_t big(std::string const& s, std::size_t off, std::size_t n) {
   std::uint64_t v = 0;

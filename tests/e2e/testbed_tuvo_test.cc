@@ -8,19 +8,11 @@
 #include <sstream>
 
 #include "support/bigendian.h"
+#include "support/names.h"
 #include "support/run.h"
 #include "testbed/common/tblog.h"
 
 namespace {
-
-using orvtest::file_exists;
-using orvtest::read_file;
-using orvtest::result;
-using orvtest::run;
-using orvtest::tempdir;
-using orvtest::testbed_bin;
-using orvtest::testbed_env;
-using orvtest::write_file;
 
 using orvtest::be32_words;
 

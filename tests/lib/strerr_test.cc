@@ -60,6 +60,16 @@ TEST(Strerr, EachFormHasItsKindAndExit) {
          errno = EACCES, strerr_warnsys({"unable to ", "open ", "f"});
        },
        222, std::string("p: warning: unable to open f: ") + strerror(EACCES) + "\n"},
+      {[] {
+         strerr_fatal({"gone", nullptr, "?"});
+       },
+       222, "p: fatal: gone?\n"},
+      {[] {
+         errno = ENOENT, strerr_fatalsys({"unable to ", "spawn ", "t"});
+       },
+       222, std::string("p: fatal: unable to spawn t: ") + strerror(ENOENT) + "\n"},
+      {[] { errno = ENOSPC, strerr_die_write_stdout(); }, 111,
+       std::string("p: fatal: unable to write to stdout: ") + strerror(ENOSPC) + "\n"},
       {[] { strerr_die(111, {"gone"}); }, 111, "p: fatal: gone\n"},
       {[] {
          errno = EPERM, strerr_diesys(111, {"unable to ", "kill"});
@@ -96,6 +106,21 @@ TEST(Strerr, DieLosesQueuedStandardOutput) {
   EXPECT_EQ(r.code, 100);
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(r.err, "p: fatal: stop\n");
+}
+
+// An info line goes to the buffer it is given, unflushed, and says whether
+// the buffer took it.
+TEST(Strerr, InfoLineGoesToTheGivenBuffer) {
+  auto r = in_child([] {
+    PROG = "p";
+    bool const ok = strerr_info(buffer_1, {"brought ", nullptr, "up", ":"});
+    buffer_puts(buffer_1, "web\n");
+    buffer_flush(buffer_1);
+    _exit(ok ? 0 : 1);
+  });
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out, "p: info: brought up:\nweb\n");
+  EXPECT_EQ(r.err, "");
 }
 
 TEST(Strerr, LongDiagnosticArrivesWhole) {

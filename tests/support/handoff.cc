@@ -30,7 +30,7 @@ void expect_run(std::vector<std::string> const& argv, std::vector<std::string> c
   EXPECT_EQ(got, expected);
 }
 
-void expect_handoff(handoff_case const& c, std::map<std::string, std::string> const& defaults) {
+void expect_handoff(cli_row const& c, std::map<std::string, std::string> const& defaults) {
   using vec = std::vector<std::string>;
   tempdir tb;
   for (auto const& [file, content] : defaults) write_file(tb / file, content);

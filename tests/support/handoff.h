@@ -11,21 +11,26 @@
 
 namespace orvtest {
 
-struct handoff_case {
+// One row of a command-line table, written with designated initializers:
+//   {.name = "Start", .args = {"live", "start", "web"}, .calls = {{"tuvo", ...}}}
+// Each table says what its args follow ("orv", or "orv -s $S process").
+struct cli_row {
   char const* name;
-  std::vector<std::string> args;                // after "orv"
-  std::vector<std::string> env;                 // added to the testbed environment
-  std::vector<std::vector<std::string>> calls;  // vectors the tools received, in order
-  int code;
-  std::string err;
-  std::map<std::string, std::string> control = {};  // control files of the stand-ins
+  std::vector<std::string> args;
+  std::vector<std::string> env = {};                   // added to the run's environment
+  std::map<std::string, std::string> control = {};     // control files of the stand-ins
+  std::function<void(std::string const&)> setup = {};  // changes to the live directory
   // When not empty, PATH holds only these stand-ins; a name starting with
   // "!" is a file of that name without execute permission.
   std::vector<std::string> tools = {};
+  int code = 0;
+  std::string out = {};
+  std::string err = {};
+  std::vector<std::vector<std::string>> calls = {};  // vectors the tools received, in order
 };
 
 // Rows print as their name in test listings.
-inline void PrintTo(handoff_case const& c, std::ostream* os) {
+inline void PrintTo(cli_row const& c, std::ostream* os) {
   *os << c.name;
 }
 
@@ -48,7 +53,7 @@ void expect_run(std::vector<std::string> const& argv, std::vector<std::string> c
 // Runs the row and checks the exit code, standard error, an empty standard
 // output, the vectors received, and that no tool saw a configuration
 // variable. defaults are control files written before the row's own.
-void expect_handoff(handoff_case const& c, std::map<std::string, std::string> const& defaults = {});
+void expect_handoff(cli_row const& c, std::map<std::string, std::string> const& defaults = {});
 
 // `orv GROUP help WORD` prints exactly text and exits 0 (WORD shows that
 // what follows "help" is ignored); with standard output on /dev/full the

@@ -1,15 +1,7 @@
-#include "lib/argv.h"
-
-#include <cerrno>
-
+#include "commands/kx.h"
 #include "lib/exitcode.h"
 #include "lib/strerr.h"
 
-void argv_die() {
+void kx_die_argv() {
   strerr_diesys(EXIT_SYSTEM, {"unable to ", "build argument vector"});
-}
-
-void argv_die_full() {
-  errno = E2BIG;
-  argv_die();
 }
