@@ -384,7 +384,7 @@ TEST_F(LiveSandbox, SignalsToTheFrontEndGoToTheChangeToolUnderTheLocks) {
 
 // How a test starts the front end when spawn() cannot say it.
 struct launch_opts {
-  std::vector<int> ignore;    // signals ignored at entry, as nohup or a shell's & leave them
+  std::vector<int> ignore{};  // signals ignored at entry, as nohup or a shell's & leave them
   bool own_group = false;     // a process group of its own, to be signalled whole
   char const* tty = nullptr;  // a session of its own, led by orv, with this terminal
   int out = -1;               // standard output, instead of the file

@@ -290,8 +290,11 @@ TEST(TestbedSupervise, SupervisorActsOnItsDaemon) {
   EXPECT_TRUE(orvtest::alive(sv.recorded_pid()));
   EXPECT_NE(sv.recorded_pid(), third);
 
-  // A wait for an event that does not come ends with the time limit.
+  // A wait for an event that does not come ends with the time limit. The
+  // daemon takes its signals only once it has said it is up.
   std::int32_t const fourth = sv.recorded_pid();
+  ASSERT_GT(fourth, 0);
+  EXPECT_TRUE(orvtest::eventually([&] { return sv.logged(fourth, "up"); }));
   r = run({tb("orv-send"), "-hwD", "-T", "200", "--", web}, env);
   EXPECT_EQ(r.code, 99);
   EXPECT_EQ(r.err, "orv-send: fatal: timed out\n");
@@ -310,6 +313,7 @@ TEST(TestbedSupervise, SupervisorRestartsADaemonThatDiesWhileWantedUp) {
   std::string const svc = scan / "svc";
   orvtest::supervised sv(svc, log / "svc.log");
   std::int32_t const first = sv.recorded_pid();
+  ASSERT_GT(first, 0);  // kill(0, ...) would signal the whole test run
   ASSERT_EQ(kill(first, SIGTERM), 0);
   EXPECT_TRUE(orvtest::eventually([&] {
     std::int32_t p = sv.recorded_pid();
@@ -320,6 +324,8 @@ TEST(TestbedSupervise, SupervisorRestartsADaemonThatDiesWhileWantedUp) {
   ASSERT_EQ(run({tb("orv-send"), "-DwD", "--", svc}, env).code, 0);
   ASSERT_EQ(run({tb("orv-send"), "-uwU", "--", svc}, env).code, 0);
   std::int32_t const once = sv.recorded_pid();
+  ASSERT_GT(once, 0);
+  EXPECT_TRUE(orvtest::eventually([&] { return sv.logged(once, "up"); }));
   ASSERT_EQ(kill(once, SIGTERM), 0);
   EXPECT_TRUE(orvtest::eventually([&] { return sv.recorded_pid() == 0; }));
   EXPECT_FALSE(orvtest::eventually([&] { return sv.recorded_pid() != 0; }))

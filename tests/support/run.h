@@ -21,11 +21,11 @@ struct result {
 enum class out_mode { pipe, closed, devfull, slow_nonblocking_pipe };
 
 struct run_opts {
-  std::string input;               // written to standard input, then closed
+  std::string input{};             // written to standard input, then closed
   out_mode stdout_mode = out_mode::pipe;
-  std::string cwd;                 // empty: inherit
+  std::string cwd{};               // empty: inherit
   int timeout_seconds = 60;        // the child is killed after this
-  std::vector<int> ignored;        // signals the program starts with ignored
+  std::vector<int> ignored{};      // signals the program starts with ignored
 };
 
 // Runs argv[0] (a path; no search) with exactly argv and env.
