@@ -15,8 +15,8 @@ __metaclass__ = type
 
 import json
 
-# Options every module that runs orv takes; the documentation fragment of
-# each module repeats them.
+# Options every module that runs orv takes, documented once in the
+# documentation fragment orv.orv.orv (plugins/doc_fragments/orv.py).
 COMMON_ARGS = dict(
     orv=dict(type='path'),
     livedir=dict(type='path'),

@@ -59,24 +59,9 @@ options:
       - With C(wait), give up after this many milliseconds; C(0) for no limit.
     type: int
     default: 0
-  orv:
-    description:
-      - Path of the C(orv) program; by default it is looked up on the search path.
-    type: path
-  scandir:
-    description:
-      - The supervision tree's scan directory (orv's C(--scandir)); orv's own default when unset.
-    type: path
-  livedir:
-    description:
-      - The service manager's live directory (orv's C(--livedir)).
-    type: path
-  repodir:
-    description:
-      - The service set repository (orv's C(--repodir)).
-    type: path
 extends_documentation_fragment:
   - ansible.builtin.action_common_attributes
+  - orv.orv.orv
 attributes:
   check_mode:
     support: full

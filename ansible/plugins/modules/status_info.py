@@ -35,24 +35,9 @@ options:
       - Report the loggers of the processes too, where a service has one (C(--with-logs)).
     type: bool
     default: false
-  orv:
-    description:
-      - Path of the C(orv) program; by default it is looked up on the search path.
-    type: path
-  livedir:
-    description:
-      - The service manager's live directory (orv's C(--livedir)); orv's own default when unset.
-    type: path
-  scandir:
-    description:
-      - The supervision tree's scan directory (orv's C(--scandir)).
-    type: path
-  repodir:
-    description:
-      - The service set repository (orv's C(--repodir)).
-    type: path
 extends_documentation_fragment:
   - ansible.builtin.action_common_attributes
+  - orv.orv.orv
 attributes:
   check_mode:
     support: full
