@@ -1,12 +1,12 @@
 #include "data/orv_svstatus.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cstring>
 
 #include "lib/fd.h"
+#include "lib/openfile.h"
 #include "lib/path.h"
 #include "lib/readfile.h"
 #include "lib/uint_pack.h"
@@ -33,7 +33,7 @@ int orv_svstatus_read_image(char const* dir, char* image) {
   // Whoever can write the service directory can put a FIFO or a device
   // there: opening must not wait for a writer nor take a terminal, and only
   // a regular file is read.
-  int const fd = open2(path.get(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  int const fd = openc_read(path.get());
   if (fd < 0) return 0;
   struct stat st;
   bool const stated = fstat(fd, &st) == 0;

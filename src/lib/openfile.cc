@@ -20,7 +20,7 @@ int make_blocking(int fd) {
 }  // namespace
 
 int openc_read(char const* path) {
-  return open2(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  return open2(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
 }
 
 int openc_readb(char const* path) {
