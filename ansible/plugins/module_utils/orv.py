@@ -59,6 +59,19 @@ def fail_run(module, what, cmd, rc, out, err, **extra):
     module.fail_json(msg=msg, rc=rc, cmd=cmd, stdout=out, stderr=err, **extra)
 
 
+def status_array(module, cmd, what, returned=None, **extra):
+    """Runs a --json status query and returns its array; fails the task with
+    orv's exit code and words when orv fails or gives no array. returned:
+    the key under which the failed task returns what orv gave (an empty list
+    for nothing)."""
+    rc, data, out, err = run_json(module, cmd)
+    if rc != 0 or not isinstance(data, list):
+        if returned:
+            extra[returned] = data or []
+        fail_run(module, what, cmd, rc, process_errors(data) or out, err, **extra)
+    return data
+
+
 def process_errors(objects):
     """The errors that `orv process status --json` gave, one line per
     directory, or an empty text."""

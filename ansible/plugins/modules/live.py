@@ -126,7 +126,7 @@ stderr:
 
 from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.orv.orv.plugins.module_utils.orv import (
-    COMMON_ARGS, base_command, fail_run, live_plan, run_json, state_lines)
+    COMMON_ARGS, base_command, fail_run, live_plan, state_lines, status_array)
 
 
 def status(module, base, names):
@@ -135,10 +135,7 @@ def status(module, base, names):
     cmd = base + ['live', 'status', '--with-essentials', '--json']
     if names:
         cmd += ['--'] + names
-    rc, data, out, err = run_json(module, cmd)
-    if rc != 0 or not isinstance(data, list):
-        fail_run(module, 'orv live status', cmd, rc, out, err)
-    return data
+    return status_array(module, cmd, 'orv live status')
 
 
 def main():

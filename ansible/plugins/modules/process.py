@@ -171,17 +171,12 @@ stderr:
 from ansible.module_utils.basic import AnsibleModule
 from ansible.module_utils.common.text.converters import to_text
 from ansible_collections.orv.orv.plugins.module_utils.orv import (
-    COMMON_ARGS, base_command, fail_run, process_entries, process_errors, process_plan, run_json,
-    state_lines)
+    COMMON_ARGS, base_command, fail_run, process_entries, process_plan, state_lines, status_array)
 
 
 def status(module, base, names):
     cmd = base + ['process', 'status', '--json', '--'] + names
-    rc, data, out, err = run_json(module, cmd)
-    if rc != 0 or not isinstance(data, list):
-        fail_run(module, 'orv process status', cmd, rc, process_errors(data) or out, err,
-                 processes=data or [])
-    return data
+    return status_array(module, cmd, 'orv process status', returned='processes')
 
 
 def main():

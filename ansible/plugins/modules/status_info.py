@@ -100,7 +100,7 @@ processes:
 
 from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.orv.orv.plugins.module_utils.orv import (
-    COMMON_ARGS, base_command, fail_run, process_errors, run_json)
+    COMMON_ARGS, base_command, status_array)
 
 
 def main():
@@ -118,19 +118,15 @@ def main():
     cmd = base + ['live', 'status', '--json']
     if p['essentials']:
         cmd.append('--with-essentials')
-    rc, live, out, err = run_json(module, cmd)
-    if rc != 0 or not isinstance(live, list):
-        fail_run(module, 'orv live status', cmd, rc, out, err)
+    live = status_array(module, cmd, 'orv live status')
     processes = []
     if p['processes']:
         cmd = base + ['process', 'status', '--json']
         if p['logs']:
             cmd.append('--with-logs')
         cmd += ['--'] + p['processes']
-        rc, processes, out, err = run_json(module, cmd)
-        if rc != 0 or not isinstance(processes, list):
-            fail_run(module, 'orv process status', cmd, rc, process_errors(processes) or out, err,
-                     live=live, processes=processes or [])
+        processes = status_array(module, cmd, 'orv process status', returned='processes',
+                                 live=live)
     module.exit_json(changed=False, live=live, processes=processes)
 
 
